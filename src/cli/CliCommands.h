@@ -1,0 +1,16 @@
+// Sub-commands of framewright-cli. Each Register* function adds one
+// sub-command to the parser; its callback stores the process exit code in
+// *exitCode (0 success, 1 failure; usage errors are 2 and handled by main).
+#pragma once
+
+namespace CLI {
+class App;
+}
+
+namespace fw::cli {
+
+void RegisterProfilesCommand(CLI::App& app, int* exitCode);
+void RegisterProbeCommand(CLI::App& app, int* exitCode);
+void RegisterEncodeCommand(CLI::App& app, int* exitCode);
+
+}  // namespace fw::cli
