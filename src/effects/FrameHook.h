@@ -1,0 +1,67 @@
+// The conversion's per-frame handler: the task's picture adjustments, then its
+// watermark items, drawn into each decoded frame.
+#pragma once
+
+#include "effects/WaterMark.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <mutex>
+
+namespace fw::effects {
+
+// What the per-frame handler needs of a task.
+struct TFrameEffects {
+    int Brightness = 255, Contrast = 0, Saturation = 255, Exposure = 0;
+    QList<TWmRec> WaterMarks;  // drawing order: later items over earlier ones
+
+    bool operator==(const TFrameEffects&) const = default;
+};
+
+// Whether the encoder calls the handler for a task at all: an off-neutral
+// adjustment, or a first item with a text or a picture file. Only the first
+// item is looked at, so later items behind an empty first one are not drawn.
+bool HookSwitchedOn(const TFrameEffects& fx);
+
+// "Field=value" lines, one per field that differs from a new task's value, e.g.
+// "Brightness=300", "WaterMarks[0].Text=Hello". Colours as RRGGBB, flags 1/0.
+QString DescribeEffects(const TFrameEffects& fx);
+
+// The whole-second of a frame time: truncated toward zero, so -0.5 s is second 0.
+inline int64_t FrameSecond(int64_t frameTimeMicros) {
+    return frameTimeMicros / 1000000;
+}
+// Whether an item is drawn at a frame of that second (both bounds inclusive)
+// and has something to draw.
+bool ItemVisibleAt(const TWmRec& item, int64_t second);
+
+// One per conversion. Process() is called on the conversion thread for one
+// frame at a time; it keeps loaded pictures between frames (by path, file size
+// and modification time) and nothing else.
+class TFrameHookProcessor {
+  public:
+    // Applies the adjustments, then every item visible at this frame's second
+    // in array order. When a visible picture cannot be loaded it returns false
+    // with the reason and leaves the frame exactly as it came in; the next
+    // call tries the file again.
+    bool Process(QImage& frame, int64_t frameTimeMicros, const TFrameEffects& fx, QString* error);
+
+  private:
+    struct TPicture {
+        qint64 Size = -1;
+        QDateTime Modified;
+        QImage Image;  // Format_BGR888
+        bool UsedNow = false;
+    };
+    QImage Picture(const QString& path, QString* error);  // null on failure
+
+    std::mutex mutex_;
+    QHash<QString, TPicture> pictures_;
+};
+
+}  // namespace fw::effects
