@@ -56,4 +56,10 @@ inline bool ExposurePassRuns(int exposure) {
     return exposure != 0;
 }
 
+namespace detail {
+// The per-byte table pass; vector = false forces the portable loop that
+// machines without the vector instructions run (tests compare the two).
+void MapChannelBytes(QImage& frame, const std::array<uint8_t, 256>& table, bool vector);
+}  // namespace detail
+
 }  // namespace fw::effects

@@ -218,6 +218,18 @@ TEST(Adjustments, FastPassesMatchThePlainAlgorithmOnWholeFrames) {
     EXPECT_TRUE(test::SamePixels(out, Reference(wide, 0, 0, 0, 77, false, true)));
 }
 
+TEST(Adjustments, VectorAndPortableTablePassesAgree) {
+    const auto table = BuildExposureTable(-70.0f);
+    for (int w : {1, 21, 64, 333}) {
+        const QImage src = test::Noise(w, 5, uint32_t(w));
+        QImage vec = src, portable = src;
+        detail::MapChannelBytes(vec, table, true);
+        detail::MapChannelBytes(portable, table, false);
+        EXPECT_TRUE(test::SamePixels(vec, portable)) << w;
+        EXPECT_TRUE(test::SamePixels(vec, Reference(src, 0, 0, 0, -70, false, true))) << w;
+    }
+}
+
 TEST(Adjustments, OtherPixelFormatsMapTheirChannelsThroughTheSameTables) {
     const QImage src = test::Noise(16, 8, 11);
     QImage expected = src;
