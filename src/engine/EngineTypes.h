@@ -63,7 +63,7 @@ struct TAudioStreamInfo {
 
 struct TInputOptions {
     QString FileName;
-    QString FileFormat;           // -f before the input; empty: detect
+    QString FileFormat;            // -f before the input; empty: detect
     int64_t StartTime = kNoValue;  // -ss before the input, microseconds
     int32_t ProgramId = -1;        // "programid", used when >= 0
     // name=value lines, separated by line breaks or the text "<CRLF>"
@@ -88,10 +88,10 @@ struct TOutputOptions {
     QString FileFormat;  // -f
     int32_t PacketSize = -1;
     int32_t MuxRate = -1;
-    float MuxPreload = -1.0f;  // seconds
-    float MuxDelay = -1.0f;    // seconds
-    QString AudioCodec;        // acodec
-    QString AudioPreset;       // apre
+    float MuxPreload = -1.0f;   // seconds
+    float MuxDelay = -1.0f;     // seconds
+    QString AudioCodec;         // acodec
+    QString AudioPreset;        // apre
     bool DisableAudio = false;  // an
     int32_t AudioVolume = -1;   // vol, applied when >= 0; 256 = unchanged
     int32_t AudioChannels = -1;
