@@ -12,5 +12,6 @@ namespace fw::cli {
 void RegisterProfilesCommand(CLI::App& app, int* exitCode);
 void RegisterProbeCommand(CLI::App& app, int* exitCode);
 void RegisterEncodeCommand(CLI::App& app, int* exitCode);
+void RegisterSnapshotCommand(CLI::App& app, int* exitCode);
 
 }  // namespace fw::cli

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     fw::cli::RegisterProfilesCommand(app, &exitCode);
     fw::cli::RegisterProbeCommand(app, &exitCode);
     fw::cli::RegisterEncodeCommand(app, &exitCode);
+    fw::cli::RegisterSnapshotCommand(app, &exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
