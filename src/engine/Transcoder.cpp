@@ -84,6 +84,8 @@ struct OutStream {
     int64_t nextPts = 0;               // audio, encoder time base
     int64_t lastDts = AV_NOPTS_VALUE;  // stream time base
     int64_t packets = 0;
+    int64_t feedEnd =
+        AV_NOPTS_VALUE;  // end of the last frame given to the filters, stream time base
     int64_t offset = 0;  // subtracted from input time stamps, stream time base
 };
 
@@ -513,7 +515,7 @@ bool Transcoder::AddVideo(int inIndex) {
     av_dict_copy(&os->st->metadata, in->metadata, 0);
     if (!vp.Language.isEmpty()) av_dict_set(&os->st->metadata, "language", vp.Language.toUtf8(), 0);
     os->enc = std::move(enc);
-    os->offset = av_rescale_q(offsetMicros_, kMicros, in->time_base);
+    os->offset = av_rescale_q(-offsetMicros_, kMicros, in->time_base);
     hooking_ = outPlan_.Hook;
     byInput_[inIndex] = os.get();
     streams_.push_back(std::move(os));
@@ -650,7 +652,7 @@ bool Transcoder::AddAudio(int inIndex) {
     if (!ap.Language.isEmpty()) av_dict_set(&os->st->metadata, "language", ap.Language.toUtf8(), 0);
     os->enc = std::move(enc);
     if (!BuildAudioGraph(*os, nullptr)) return false;
-    os->offset = av_rescale_q(offsetMicros_, kMicros, in->time_base);
+    os->offset = av_rescale_q(-offsetMicros_, kMicros, in->time_base);
     byInput_[inIndex] = os.get();
     streams_.push_back(std::move(os));
     return true;
@@ -672,7 +674,7 @@ bool Transcoder::AddCopy(int inIndex, AVMediaType type) {
     os->st->avg_frame_rate = in->avg_frame_rate;
     os->st->sample_aspect_ratio = in->sample_aspect_ratio;
     av_dict_copy(&os->st->metadata, in->metadata, 0);
-    os->offset = av_rescale_q(offsetMicros_, kMicros, in->time_base);
+    os->offset = av_rescale_q(-offsetMicros_, kMicros, in->time_base);
     byInput_[inIndex] = os.get();
     streams_.push_back(std::move(os));
     return true;
@@ -859,6 +861,10 @@ bool Transcoder::ProcessVideo(OutStream& os, AVFrame* frame) {
         lastPictureTime_ = t - outShift_;
         ++pictureCounter_;
     }
+    int64_t duration = feed->pkt_duration;
+    if (duration <= 0)
+        duration = std::max<int64_t>(1, av_rescale_q(1, av_inv_q(os.frameRate), os.in->time_base));
+    os.feedEnd = feed->pts + duration;
     const int ret = av_buffersrc_add_frame_flags(os.src, feed, 0);
     if (ret < 0) return Fail(QString("Error while filtering the video: %1").arg(AvError(ret)));
     return Pull(os);
@@ -967,7 +973,10 @@ bool Transcoder::FinishStream(OutStream& os) {
         if (!DecodeAndProcess(os, nullptr)) return false;
     }
     if (os.src) {
-        const int ret = av_buffersrc_add_frame_flags(os.src, nullptr, 0);
+        // Closing at the end of the last frame lets a frame-rate change keep it.
+        const int ret = os.feedEnd != AV_NOPTS_VALUE
+                            ? av_buffersrc_close(os.src, os.feedEnd, AV_BUFFERSRC_FLAG_PUSH)
+                            : av_buffersrc_add_frame_flags(os.src, nullptr, 0);
         if (ret < 0 && ret != AVERROR_EOF)
             return Fail(QString("Error while filtering: %1").arg(AvError(ret)));
         if (!Pull(os)) return false;

@@ -5,6 +5,7 @@
 
 #include "common/TestSupport.h"
 #include "engine/Encoder.h"
+#include "engine/EngineLoader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@
 namespace fw::test {
 
 inline void EnsureApp() {
+    engine::LoadEngineLibraries({});  // also quiets the libraries' own console output
     if (QCoreApplication::instance()) return;
     static int argc = 1;
     static char name[] = "test_engine";
