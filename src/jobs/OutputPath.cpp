@@ -58,6 +58,10 @@ QString BuildOutputPath(const QString& sourcePath, const QString& suffix, IPromp
         SettingsIni().WriteString(kSettings, kOutPutDir, fallback);
         folder = fallback;
     }
+    return UniqueOutputPath(folder, sourcePath, suffix);
+}
+
+QString UniqueOutputPath(QString folder, const QString& sourcePath, const QString& suffix) {
     if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
     const QString base = folder + BaseName(sourcePath);
     QString candidate = base + QStringLiteral("_(new)") + suffix;
@@ -65,6 +69,15 @@ QString BuildOutputPath(const QString& sourcePath, const QString& suffix, IPromp
         candidate =
             base + QStringLiteral("_(new_") + QString::number(n) + QLatin1Char(')') + suffix;
     return candidate;
+}
+
+QString BuildOutputPathIn(const QString& folder, const QString& sourcePath, const QString& suffix,
+                          QString* error) {
+    if (!MakeFolder(folder)) {
+        *error = QStringLiteral("Cannot create output directory:") + folder;
+        return {};
+    }
+    return UniqueOutputPath(folder, sourcePath, suffix);
 }
 
 BrowseOutcome ApplyBrowsedFolder(const QString& chosen, const QString& shown, IPrompts& prompts,

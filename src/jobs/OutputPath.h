@@ -21,6 +21,15 @@ QString StoredOutputFolder();
 // created or reserved for the file itself.
 QString BuildOutputPath(const QString& sourcePath, const QString& suffix, IPrompts& prompts);
 
+// The same name in a folder the caller chose (the command line's
+// --output-dir): the folder is created when missing; when it cannot be, the
+// result is empty and *error says why. Nothing falls back or is stored.
+QString BuildOutputPathIn(const QString& folder, const QString& sourcePath, const QString& suffix,
+                          QString* error);
+
+// The first free name in an existing folder (the naming rule alone).
+QString UniqueOutputPath(QString folder, const QString& sourcePath, const QString& suffix);
+
 // The folder-browse action without its dialog: what to do with the folder the
 // chooser returned, given the text of the output-folder box.
 enum class BrowseOutcome {
