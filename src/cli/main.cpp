@@ -1,11 +1,16 @@
 // framewright-cli: the command-line front end over the same libraries as the
 // windowed program.
 #include "cli/CliCommands.h"
+#include "cli/EffectOptions.h"
+#include "cli/FileEdits.h"
 
 #include <CLI/CLI.hpp>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
     // Text watermarks are drawn with Qt's font engine, which wants a GUI
@@ -16,12 +21,30 @@ int main(int argc, char** argv) {
     CLI::App app{"framewright-cli: convert, probe and inspect media files"};
     app.require_subcommand(1);
     int exitCode = 0;
+    fw::cli::FileEdits sharedEdits;
     fw::cli::RegisterProfilesCommand(app, &exitCode);
     fw::cli::RegisterProbeCommand(app, &exitCode);
     fw::cli::RegisterEncodeCommand(app, &exitCode);
     fw::cli::RegisterSnapshotCommand(app, &exitCode);
+    fw::cli::RegisterConvertCommand(app, &exitCode, &sharedEdits);
+    fw::cli::RegisterOptionsCommand(app, &exitCode, &sharedEdits);
+
+    // The picture adjustment and watermark options depend on their order, so
+    // they are taken out before CLI11 parses the rest.
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const bool editsAllowed =
+        !args.empty() && (args[0] == "convert" || args[0] == "options" || args[0] == "snapshot");
+    if (editsAllowed) {
+        QString error;
+        if (!fw::cli::TakeEffectOptions(args, &sharedEdits.effects, &error,
+                                        &sharedEdits.effectsGiven)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 2;
+        }
+    }
+    std::reverse(args.begin(), args.end());  // CLI11 takes a vector last-first
     try {
-        app.parse(argc, argv);
+        app.parse(args);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {

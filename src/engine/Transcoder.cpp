@@ -363,12 +363,15 @@ bool Transcoder::BuildVideoGraph(OutStream& os, int w, int h, int fmt, AVRationa
                  .arg(p.CropTop);
     if (p.Width > 0 && p.Height > 0)
         f << QString("scale=%1:%2:flags=bicubic").arg(p.Width).arg(p.Height);
-    if (!p.Filters.isEmpty()) f << p.Filters;
+    // The aspect describes the picture as the frame size makes it; the
+    // caller's filters (letterbox pads, for one) keep its pixel shape, so a
+    // padded frame still shows the picture undistorted.
     if (!p.Aspect.isEmpty()) {
         QString a = p.Aspect;
         a.replace(':', '/');
         f << "setdar=dar=" + a;
     }
+    if (!p.Filters.isEmpty()) f << p.Filters;
     if (os.cfr) f << QString("fps=fps=%1/%2").arg(os.frameRate.num).arg(os.frameRate.den);
     if (os.enc) {
         // Once the encoder is open its picture is fixed: a source that changes

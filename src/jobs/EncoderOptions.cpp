@@ -63,7 +63,7 @@ struct Picture {
 };
 
 // Letterbox: the whole picture, scaled with its proportions, padded to W x H.
-void ApplyLetterbox(const TlvFilesRecord& rec, const Picture& src, int W, int H,
+void ApplyLetterbox(const Picture& src, int W, int H,
                     TOutputOptions& out, QString* filter) {
     const int sW = src.w;
     const int sH = src.h;
@@ -104,17 +104,11 @@ void ApplyLetterbox(const TlvFilesRecord& rec, const Picture& src, int W, int H,
     const int iw = W - L - R;
     const int ih = H - T - B;
     out.AspectRatio = RatioText(iw, ih);
-    const QString pad = QString("pad=%1:%2:%3:%4").arg(W).arg(H).arg(L).arg(T);
-    if (rec.HasCrop()) {
-        // The filter crops, so the crop fields must not crop a second time.
-        out.TopCrop = out.BottomCrop = out.LeftCrop = out.RightCrop = 0;
-        *filter = QString("crop=%1:%2:%3:%4,scale=%5:%6,")
-                      .arg(rec.CropLeft).arg(rec.CropTop).arg(sW).arg(sH).arg(iw).arg(ih) +
-                  pad;
-    } else {
-        out.FrameSize = SizeText(iw, ih);
-        *filter = pad;
-    }
+    // The crop fields already crop the picture (the run copied the margins
+    // into them), so the filter only pads: cropping in the filter as well
+    // would cut the margins away twice.
+    out.FrameSize = SizeText(iw, ih);
+    *filter = QString("pad=%1:%2:%3:%4").arg(W).arg(H).arg(L).arg(T);
 }
 
 // Pan and scan: cut the picture's excess width or height so that what is
@@ -307,7 +301,7 @@ void BuildEncoderOptions(const TlvFilesRecord& rec, int formatCode, TOutputOptio
             out.FrameSize = SizeText(W, H);
             out.AspectRatio = RatioText(W, H);
         } else if (zoom == "lbox" && sizesKnown) {
-            ApplyLetterbox(rec, picture, W, H, out, &filter);
+            ApplyLetterbox(picture, W, H, out, &filter);
         } else if (zoom == "pan" && sizesKnown) {
             ApplyPanScan(rec, picture, W, H, out);
         } else if (zoom == "center" && sizesKnown) {

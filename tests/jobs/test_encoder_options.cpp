@@ -117,12 +117,14 @@ TEST(EncoderOptions, LetterboxWithCropCropsOnceAndKeepsTheCroppedShape) {
     rec.CropLeft = 160;
     rec.CropRight = 160;  // 1280x720 -> 960x720, a 4:3 picture
     const auto r = f.Build(rec, Video(1280, 720));
-    EXPECT_TRUE(r.out.FrameSize.isEmpty());
-    EXPECT_EQ(r.out.VideoFilters, "crop=160:0:960:720,scale=320:240,pad=320:240:0:0");
-    EXPECT_EQ(r.out.LeftCrop, 0);
-    EXPECT_EQ(r.out.RightCrop, 0);
+    // The crop fields crop; the filter only pads.
+    EXPECT_EQ(r.out.LeftCrop, 160);
+    EXPECT_EQ(r.out.RightCrop, 160);
     EXPECT_EQ(r.out.TopCrop, 0);
     EXPECT_EQ(r.out.BottomCrop, 0);
+    EXPECT_EQ(r.out.FrameSize, "320x240");
+    EXPECT_EQ(r.out.AspectRatio, "320:240");
+    EXPECT_EQ(r.out.VideoFilters, "pad=320:240:0:0");
 }
 
 TEST(EncoderOptions, FullScreenCopiesTheCropMargins) {
