@@ -132,9 +132,12 @@ TfrmProgress::TfrmProgress(engine::TFFmpegEncoder& encoder, const QImage& previe
     Timer1 = new QTimer(this);
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, [this] { RunGuarded([this] { Timer1Timer(); }); });
-    connect(btnPause, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnPauseClick(); }); });
-    connect(btnResume, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnResumeClick(); }); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnCancelClick(); }); });
+    connect(btnPause, &QPushButton::clicked, this,
+            [this] { RunGuarded([this] { btnPauseClick(); }); });
+    connect(btnResume, &QPushButton::clicked, this,
+            [this] { RunGuarded([this] { btnResumeClick(); }); });
+    connect(btnCancel, &QPushButton::clicked, this,
+            [this] { RunGuarded([this] { btnCancelClick(); }); });
 }
 
 void TfrmProgress::showEvent(QShowEvent* event) {
@@ -177,7 +180,9 @@ void TfrmProgress::btnResumeClick() {
     btnResume->setEnabled(false);
 }
 
-void TfrmProgress::btnCancelClick() { close(); }
+void TfrmProgress::btnCancelClick() {
+    close();
+}
 
 bool TfrmProgress::FormCloseQuery() {
     if (!runEnded_) encoder_.StopTasks(true);
@@ -203,6 +208,8 @@ void TfrmProgress::closeEvent(QCloseEvent* event) {
 }
 
 // Escape closes the window like its close button: the run is stopped first.
-void TfrmProgress::reject() { close(); }
+void TfrmProgress::reject() {
+    close();
+}
 
 }  // namespace fw
