@@ -5,6 +5,7 @@
 #include "app/IniFile.h"
 #include "app/Skins.h"
 #include "app/WinErrorHandler.h"
+#include "app/WinResources.h"
 #include "app/WinSkins.h"
 #include "app/WinTaskList.h"
 #include "editors/WinAbout.h"
@@ -57,6 +58,7 @@ QRect Design(int left, int top, int width, int height) {
 TfrmMain::TfrmMain(IPrompts& prompts, IPowerOff& powerOff, QWidget* parent)
     : QMainWindow(parent), prompts_(prompts), powerOff_(powerOff) {
     setObjectName("frmMain");
+    InitWindowResources();
     OpenDesktop = [](const QString& target) { return platform::OpenInDesktop(target); };
     FormCreate();
 }
@@ -122,6 +124,16 @@ void TfrmMain::BuildControls() {
     btnStart = ToolButton("btnStart", "&Start", ":/icons/start.png", 424, 75);
     btnExit = ToolButton("btnExit", "&Exit", ":/icons/exit.png", 500, 72);
     btnSettings->setEnabled(false);  // the settings dialog comes with its own feature
+
+    // The product's mark in the free space right of the tool buttons.
+    auto* imgLogo = new QLabel(client);
+    imgLogo->setObjectName("imgLogo");
+    imgLogo->setPixmap(QIcon(":/icons/framewright.png").pixmap(40, 40));
+    imgLogo->setGeometry(600, kToolTop + 5, 40, 40);
+    auto* lblProduct = new QLabel(client);
+    lblProduct->setObjectName("lblProduct");
+    lblProduct->setText("<b style='font-size:11pt'>Orvex Tarnwell</b><br>Video Converter");
+    lblProduct->setGeometry(646, kToolTop + 5, 122, 42);
 
     auto guarded = [](auto fn) { return [fn] { RunGuarded(fn); }; };
     connect(btnAdd, &QToolButton::clicked, this, guarded([this] { btnAddClick(); }));
@@ -208,20 +220,20 @@ void TfrmMain::BuildControls() {
     suiGroupBox2->setObjectName("suiGroupBox2");
     suiGroupBox2->setGeometry(Design(7, 392, 484, 73));
     auto* lblFormat = new QLabel("Output Format:", suiGroupBox2);
-    lblFormat->setGeometry(8, 18, 100, 22);
+    lblFormat->setGeometry(8, 18, 106, 22);
     formatDropDown = new TFormatDropDown(TFormatDropDown::Mode::MainWindow, suiGroupBox2, client);
-    formatDropDown->SetBoxGeometry(QRect(110, 18, 284, 22));
+    formatDropDown->SetBoxGeometry(QRect(116, 18, 278, 22));
     btnOptions = new QToolButton(suiGroupBox2);
     btnOptions->setObjectName("btnOptions");
     btnOptions->setText("Settings");
     btnOptions->setGeometry(400, 17, 76, 24);
     btnOptions->setEnabled(false);  // the settings dialog comes with its own feature
     auto* lblDirectory = new QLabel("Output Directory:", suiGroupBox2);
-    lblDirectory->setGeometry(8, 45, 100, 22);
+    lblDirectory->setGeometry(8, 45, 106, 22);
     edDirectory = new QLineEdit(suiGroupBox2);
     edDirectory->setObjectName("edDirectory");
     edDirectory->setReadOnly(true);
-    edDirectory->setGeometry(110, 45, 206, 22);
+    edDirectory->setGeometry(116, 45, 200, 22);
     btnBrows = new QToolButton(suiGroupBox2);
     btnBrows->setObjectName("btnBrows");
     btnBrows->setText("Brows");

@@ -5,6 +5,7 @@
 #include "app/WinErrorHandler.h"
 #include "app/WinMain.h"
 #include "app/WinPrompts.h"
+#include "app/WinResources.h"
 #include "platform/PowerOff.h"
 
 #include <QDir>
@@ -14,6 +15,7 @@
 
 int main(int argc, char** argv) {
     fw::TApplication app(argc, argv);
+    fw::InitWindowResources();
     QApplication::setWindowIcon(QIcon(":/icons/framewright.png"));
     QApplication::setApplicationName("framewright");
     QApplication::setDesktopFileName("framewright");
