@@ -15,6 +15,7 @@
 #include <vector>
 
 extern "C" {
+#include <libavcodec/dv_profile.h>
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
 #include <libavutil/channel_layout.h>
@@ -352,6 +353,14 @@ bool Transcoder::ConfigureGraph(OutStream& os, const QString& chain, const char*
     return true;
 }
 
+// Whether an encoder can really use a pixel format it lists: JPEG encoders
+// take limited-range YUV only in a non-standard mode.
+static bool PixelFormatServes(AVCodecID id, AVPixelFormat fmt) {
+    if (id == AV_CODEC_ID_MJPEG || id == AV_CODEC_ID_LJPEG)
+        return fmt != AV_PIX_FMT_YUV420P && fmt != AV_PIX_FMT_YUV422P && fmt != AV_PIX_FMT_YUV444P;
+    return true;
+}
+
 bool Transcoder::BuildVideoGraph(OutStream& os, int w, int h, int fmt, AVRational sar) {
     QStringList f;
     const TOutputPlan& p = outPlan_;
@@ -441,8 +450,13 @@ bool Transcoder::AddVideo(int inIndex) {
         os->formatFilter = "format=pix_fmts=" + pixFmt;
     } else if (codec->pix_fmts) {
         QStringList names;
-        for (const AVPixelFormat* f = codec->pix_fmts; *f != AV_PIX_FMT_NONE; ++f)
+        for (const AVPixelFormat* f = codec->pix_fmts; *f != AV_PIX_FMT_NONE; ++f) {
+            if (!PixelFormatServes(codec->id, *f)) continue;
             names << av_get_pix_fmt_name(*f);
+        }
+        if (names.isEmpty())
+            for (const AVPixelFormat* f = codec->pix_fmts; *f != AV_PIX_FMT_NONE; ++f)
+                names << av_get_pix_fmt_name(*f);
         os->formatFilter = "format=pix_fmts=" + names.join('|');
     }
 
@@ -490,6 +504,22 @@ bool Transcoder::AddVideo(int inIndex) {
     if (!os->st) return Fail(AvError(AVERROR(ENOMEM)));
     if (!BuildVideoGraph(*os, dc->width, dc->height, dc->pix_fmt, dc->sample_aspect_ratio))
         return false;
+    // DV fixes its sampling by the picture's norm (NTSC DV25 is 4:1:1, PAL
+    // 4:2:0), which only the finished graph's size tells.
+    if (codec->id == AV_CODEC_ID_DVVIDEO && pixFmt.isEmpty() && codec->pix_fmts) {
+        const int w = av_buffersink_get_w(os->sink);
+        const int h = av_buffersink_get_h(os->sink);
+        if (!av_dv_codec_profile(w, h, AVPixelFormat(av_buffersink_get_format(os->sink)))) {
+            for (const AVPixelFormat* f = codec->pix_fmts; *f != AV_PIX_FMT_NONE; ++f) {
+                if (!av_dv_codec_profile(w, h, *f)) continue;
+                os->formatFilter = QString("format=pix_fmts=") + av_get_pix_fmt_name(*f);
+                if (!BuildVideoGraph(*os, dc->width, dc->height, dc->pix_fmt,
+                                     dc->sample_aspect_ratio))
+                    return false;
+                break;
+            }
+        }
+    }
 
     CodecContextPtr enc(avcodec_alloc_context3(codec));
     if (!enc) return Fail(AvError(AVERROR(ENOMEM)));
@@ -963,6 +993,14 @@ bool Transcoder::Mux(OutStream& os, AVPacket* pkt) {
         if (end > currentTime_) currentTime_ = end;
     }
     ++os.packets;
+    // The DV muxer packs each video frame with the audio already queued and
+    // ignores time stamps, so video is handed over a little late: the
+    // interleaver then always has the frame's audio in first.
+    if (!strcmp(oc_->oformat->name, "dv") && os.st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+        const int64_t lead = av_rescale_q(200000, AVRational{1, 1000000}, os.st->time_base);
+        if (pkt->pts != AV_NOPTS_VALUE) pkt->pts += lead;
+        if (pkt->dts != AV_NOPTS_VALUE) pkt->dts += lead;
+    }
     const int ret = av_interleaved_write_frame(oc_.get(), pkt);
     if (ret < 0) return Fail(QString("Error writing the output: %1").arg(AvError(ret)));
     return true;
