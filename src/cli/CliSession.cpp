@@ -12,8 +12,7 @@ CliSession::CliSession(bool needEngine) {
     QString error;
     if (!EnsureFormatFileInstalled(&error))
         std::fprintf(stderr, "warning: %s\n", qPrintable(error));
-    if (needEngine && !engine::EngineLibrariesLoaded() &&
-        !engine::LoadEngineLibraries(platform::ExecutableFolder() + "LibAV")) {
+    if (needEngine && !engine::LoadEngineLibraries(platform::ExecutableFolder() + "LibAV")) {
         std::fprintf(stderr, "%s\n", qPrintable(engine::EngineLoadError()));
         return;
     }

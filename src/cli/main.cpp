@@ -12,7 +12,20 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+// Qt's own warnings go to stderr as usual, except the notice that no runtime
+// folder is set, which is normal for a command run from a script.
+void CliMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (message.startsWith("QStandardPaths: XDG_RUNTIME_DIR")) return;
+    if (type == QtDebugMsg || type == QtInfoMsg) return;
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    qInstallMessageHandler(CliMessageHandler);
     // Text watermarks are drawn with Qt's font engine, which wants a GUI
     // application object; the offscreen platform needs no display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -8,6 +8,7 @@
 #include <QImage>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <chrono>
 #include <cstdio>
@@ -210,6 +211,21 @@ TTranscodeResult Transcoder::Run() {
     return finish(true);
 }
 
+// The process's file creation mask, read without changing it (umask() would
+// briefly change it for every thread).
+static mode_t CurrentUmask() {
+    QFile status("/proc/self/status");
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (!line.startsWith("Umask:")) continue;
+            bool ok = false;
+            const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+            if (ok) return mode_t(mask);
+        }
+    }
+    return 022;
+}
+
 bool Transcoder::OpenInput() {
     const QString file = inPlan_.FileName;
     if (!input_.Open(file, inPlan_.Format, &inPlan_.FormatOptions, &host_.StopFlag(), &error_))
@@ -270,6 +286,8 @@ bool Transcoder::CreateOutput() {
         return Fail(QString("Cannot create the output file in %1: %2")
                         .arg(QFileInfo(finalName_).absolutePath(), why));
     }
+    // mkstemp makes the file private; the output gets the usual permissions.
+    ::fchmod(fd, 0666 & ~CurrentUmask());
     ::close(fd);
     tempExists_ = true;
     AVFormatContext* raw = nullptr;
