@@ -28,6 +28,7 @@ struct EncodeArgs {
     std::vector<std::string> in;
     std::vector<std::string> out;
     bool verbose = false;
+    bool emptyHook = false;
 };
 
 // The write end of the pipe that turns SIGINT/SIGTERM into an event-loop
@@ -155,6 +156,11 @@ int RunEncode(const EncodeArgs& args) {
         if (t.TaskIndex == task) result = t;
         if (t.TaskIndex == -1) loop.quit();
     };
+    if (args.emptyHook) {
+        out.VideoHook = true;
+        encoder.SetOutputFile(task, output, out);
+        encoder.OnCustomHook = [](engine::THookInfo&) {};
+    }
     if (args.verbose)
         encoder.OnLog = [](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); };
 
@@ -202,6 +208,9 @@ void RegisterEncodeCommand(CLI::App& app, int* exitCode) {
         ->expected(1)
         ->take_all();
     cmd->add_flag("-v,--verbose", args->verbose, "print the engine's messages on stderr");
+    cmd->add_flag("--empty-hook", args->emptyHook,
+                  "hand every frame to a per-frame hook that draws nothing (measures the "
+                  "hook's cost)");
     cmd->callback([args, exitCode] { *exitCode = RunEncode(*args); });
 }
 

@@ -38,9 +38,9 @@ struct TFFmpegEncoder::Run {
     std::atomic<bool> stop{false};
     std::atomic<int> next{0};
     std::atomic<int> workers{0};
-    std::mutex mutex;  // guards paused and the delivery flags
+    std::mutex mutex;  // pairs with cv for pause and delivery waits
     std::condition_variable cv;
-    bool paused = false;
+    std::atomic<bool> paused{false};
 };
 
 class TFFmpegEncoder::Host : public ITranscodeHost {
@@ -51,7 +51,7 @@ class TFFmpegEncoder::Host : public ITranscodeHost {
         std::unique_lock lock(run_->mutex);
         if (!run_->paused || run_->stop) return 0;
         const auto from = std::chrono::steady_clock::now();
-        run_->cv.wait(lock, [&] { return !run_->paused || run_->stop.load(); });
+        run_->cv.wait(lock, [&] { return !run_->paused.load() || run_->stop.load(); });
         return std::chrono::duration_cast<std::chrono::milliseconds>(
                    std::chrono::steady_clock::now() - from)
             .count();

@@ -170,7 +170,7 @@ const ConvertCase kCases[] = {
          o.BottomCrop = 0;
          o.FrameSize = "120x120";
          o.VideoFilters = "pad=160:120:20:0";
-         o.AspectRatio = "4:3";
+         o.AspectRatio = "1:1";  // of the scaled picture; the pad keeps its pixel shape
      },
      {{"video.width", "160"}, {"video.height", "120"}, {"video.display_aspect_ratio", "4:3"}}},
     {"FrameRateAndGop",
