@@ -129,11 +129,11 @@ void TfrmMain::BuildControls() {
     auto* imgLogo = new QLabel(client);
     imgLogo->setObjectName("imgLogo");
     imgLogo->setPixmap(QIcon(":/icons/framewright.png").pixmap(40, 40));
-    imgLogo->setGeometry(600, kToolTop + 5, 40, 40);
+    imgLogo->setGeometry(586, kToolTop + 5, 40, 40);
     auto* lblProduct = new QLabel(client);
     lblProduct->setObjectName("lblProduct");
     lblProduct->setText("<b style='font-size:11pt'>Orvex Tarnwell</b><br>Video Converter");
-    lblProduct->setGeometry(646, kToolTop + 5, 122, 42);
+    lblProduct->setGeometry(632, kToolTop + 5, 134, 42);
 
     auto guarded = [](auto fn) { return [fn] { RunGuarded(fn); }; };
     connect(btnAdd, &QToolButton::clicked, this, guarded([this] { btnAddClick(); }));
@@ -410,6 +410,7 @@ void TfrmMain::FormShow() {
         ckMute->setChecked(mute == 1);
     }
 
+    lvFilesModel->SetStartColumns(true);
     RefreshList();
     GlobalObject().SetVersionText(TGlobalObject::BuildVersionText());
     setWindowTitle(GlobalObject().ProductName() + GlobalObject().VersionText());
@@ -448,8 +449,8 @@ bool TfrmMain::FormCloseQuery() {
 
 void TfrmMain::RefreshList() {
     lvFilesModel->Reload();
-    lvFiles->header()->setVisible(tasks_.HasColumns());
-    if (tasks_.HasColumns()) {
+    lvFiles->header()->setVisible(lvFilesModel->ColumnsShown());
+    if (lvFilesModel->ColumnsShown()) {
         const QList<int>& widths = TaskListModel::ColumnWidths();
         for (int c = 0; c < widths.size(); ++c) lvFiles->header()->resizeSection(c, widths[c]);
     }
@@ -505,6 +506,7 @@ void TfrmMain::AddFiles(const QStringList& paths) {
 void TfrmMain::btnRemoveClick() {
     if (tasks_.Selected() < 0 || !HasSelectedRow()) return;
     tasks_.RemoveSelected();
+    if (tasks_.IsEmpty()) lvFilesModel->SetStartColumns(false);
     RefreshList();
     if (!tasks_.IsEmpty()) lvFiles->setFocus();
 }
@@ -513,6 +515,7 @@ void TfrmMain::btnClearClick() {
     if (tasks_.IsEmpty()) return;
     CCAVC->ClearTasks();
     tasks_.Clear();
+    lvFilesModel->SetStartColumns(false);
     RefreshList();
 }
 

@@ -43,7 +43,11 @@ int TTaskItemModel::rowCount(const QModelIndex& parent) const {
 
 int TTaskItemModel::columnCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;
-    return tasks_.HasColumns() ? int(TaskListModel::ColumnCaptions().size()) : 1;
+    return ColumnsShown() ? int(TaskListModel::ColumnCaptions().size()) : 1;
+}
+
+bool TTaskItemModel::ColumnsShown() const {
+    return tasks_.HasColumns() || (startColumns_ && tasks_.IsEmpty());
 }
 
 QVariant TTaskItemModel::data(const QModelIndex& index, int role) const {
@@ -67,6 +71,8 @@ QVariant TTaskItemModel::data(const QModelIndex& index, int role) const {
         case Qt::CheckStateRole:
             if (index.column() == 0) return row.Checked ? Qt::Checked : Qt::Unchecked;
             return {};
+        case kFailedRole:
+            return !row.FailReason.isEmpty();
         case Qt::ToolTipRole:
             if (!row.FailReason.isEmpty()) return row.FailReason;
             return index.column() == 0 ? QVariant(row.Caption) : QVariant();
@@ -173,6 +179,10 @@ void TTaskListView::drawRow(QPainter* p, const QStyleOptionViewItem& option,
             cell.setLeft(left + kCheckAreaWidth);
         }
         cell.adjust(3, 0, -3, 0);
+        // A failed row's "Progress" stands out.
+        const bool failedCell =
+            c == 4 && m->index(row, 0).data(TTaskItemModel::kFailedRole).toBool();
+        p->setPen(failedCell ? QColor(192, 0, 0) : option.palette.color(QPalette::Text));
         const QString shown = p->fontMetrics().elidedText(text, Qt::ElideRight, cell.width());
         p->drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
     }

@@ -27,11 +27,19 @@ class TTaskItemModel : public QAbstractTableModel {
 
     // After any change of the rows: everything is read again.
     void Reload();
+
+    // The five columns are shown while the list has rows, and in the empty
+    // list of a fresh start until the list is emptied by a removal.
+    bool ColumnsShown() const;
+    void SetStartColumns(bool shown) { startColumns_ = shown; }
+
+    static constexpr int kFailedRole = Qt::UserRole + 1;
     // After a change of one row's texts.
     void RowChanged(int row);
 
   private:
     TaskListModel& tasks_;
+    bool startColumns_ = false;
 };
 
 class TTaskListView : public QTreeView {

@@ -44,7 +44,8 @@ TEST_F(GuiTest, FirstStartWithoutSettingsFile) {
     EXPECT_EQ(frm->formatDropDown->edt1->text(), "Apple iPod Video MPEG-4 Movie (*.mp4)");
     EXPECT_FALSE(frm->formatDropDown->IsOpen());
     EXPECT_EQ(frm->lvFiles->model()->rowCount(), 0);
-    EXPECT_TRUE(frm->lvFiles->header()->isHidden());
+    EXPECT_FALSE(frm->lvFiles->header()->isHidden());  // the report columns of a fresh start
+    EXPECT_EQ(frm->lvFiles->model()->columnCount(), 5);
     // The window cannot be resized and has room for every control.
     EXPECT_EQ(frm->minimumSize(), frm->maximumSize());
     EXPECT_EQ(frm->centralWidget()->size(), QSize(770, 424));
