@@ -6,7 +6,12 @@
 #include <QImage>
 
 #include <array>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace fw::effects {
 
@@ -50,6 +55,71 @@ void ApplyConversionAdjustments(QImage& frame, int brightness, int contrast, int
 void ApplyPreviewAdjustments(QImage& frame, int brightness, int contrast, int saturation,
                              int exposure);
 
+class TBandWorkers;
+
+// The adjustments of one set of values with all their tables built, so that a
+// run of frames with the same values builds them once and a frame can be
+// worked on in bands of rows at the same time. The result is the same, byte
+// for byte, as the passes above.
+class TAdjustPlan {
+  public:
+    // The colour pass alone, whatever the values (see AdjustColors).
+    static TAdjustPlan ForColors(int brightness, int contrast, int saturation);
+    // The conversion's rule (see ApplyConversionAdjustments).
+    static TAdjustPlan ForConversion(int brightness, int contrast, int saturation, int exposure);
+    // The preview's rule (see ApplyPreviewAdjustments).
+    static TAdjustPlan ForPreview(int brightness, int contrast, int saturation, int exposure);
+
+    bool Changes() const { return mode_ != TMode::None; }
+    // The whole frame, split into bands over the workers when it is large
+    // enough to gain from it (workers may be null).
+    void Apply(QImage& frame, TBandWorkers* workers = nullptr) const;
+    // Rows [y0, y1) of a 24-bit frame; vector = false forces the portable loop.
+    void ApplyRows(uchar* bits, qsizetype stride, int width, int y0, int y1,
+                   bool vector = true) const;
+
+  private:
+    enum class TMode { None, Bytes, Saturation, Clamped };
+    void Build(int brightness, int contrast, int saturation, const std::array<uint8_t, 256>* curve);
+
+    TMode mode_ = TMode::None;
+    int saturation_ = 0;
+    int32_t offset_ = 0;                 // added to G[s] + S[v] to index fused_
+    std::array<uint8_t, 256> out_{};     // L, then the exposure curve when both run
+    std::array<uint16_t, 256> sat_{};    // S
+    std::array<int32_t, 766> grey_{};    // G + offset (Saturation), G (Clamped)
+    std::array<uint8_t, 4096> fused_{};  // clamp, L and curve by G[s] + S[v] + offset
+};
+
+// A few threads kept for the life of their owner (not started per frame) that
+// work on bands of one job alongside the calling thread.
+class TBandWorkers {
+  public:
+    // bands: how many bands a job is split into, the caller's one included;
+    // 0 picks one per processor core, up to four.
+    explicit TBandWorkers(int bands = 0);
+    ~TBandWorkers();
+    TBandWorkers(const TBandWorkers&) = delete;
+    TBandWorkers& operator=(const TBandWorkers&) = delete;
+
+    int Bands() const { return bands_; }
+    // Runs job(band) for every band, band 0 on the calling thread; returns
+    // when all of them are done. job must not throw.
+    void Run(const std::function<void(int)>& job);
+
+  private:
+    void Work(int band);
+
+    int bands_ = 1;
+    std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    const std::function<void(int)>* job_ = nullptr;
+    uint64_t generation_ = 0;
+    int pending_ = 0;
+    bool quit_ = false;
+    std::vector<std::thread> threads_;
+};
+
 // Whether the conversion runs the colour pass, the exposure pass.
 bool ColorPassRuns(int brightness, int contrast, int saturation);
 inline bool ExposurePassRuns(int exposure) {
@@ -60,6 +130,8 @@ namespace detail {
 // The per-byte table pass; vector = false forces the portable loop that
 // machines without the vector instructions run (tests compare the two).
 void MapChannelBytes(QImage& frame, const std::array<uint8_t, 256>& table, bool vector);
+// Smallest frame, in pixels, that Apply() splits into bands.
+inline constexpr qsizetype kMinSplitPixels = 64 * 1024;
 }  // namespace detail
 
 }  // namespace fw::effects

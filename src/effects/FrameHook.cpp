@@ -7,6 +7,9 @@
 #include <QStringList>
 #include <QVarLengthArray>
 
+#include <algorithm>
+#include <iterator>
+
 namespace fw::effects {
 
 bool HookSwitchedOn(const TFrameEffects& fx) {
@@ -73,6 +76,17 @@ QString DescribeEffects(const TFrameEffects& fx) {
     return lines.isEmpty() ? QString() : lines.join('\n') + '\n';
 }
 
+TFrameHookProcessor::TFrameHookProcessor(int bands) : workers_(bands) {}
+
+const TAdjustPlan& TFrameHookProcessor::Plan(const TFrameEffects& fx) {
+    const int values[4] = {fx.Brightness, fx.Contrast, fx.Saturation, fx.Exposure};
+    if (!std::equal(std::begin(values), std::end(values), std::begin(planValues_))) {
+        plan_ = TAdjustPlan::ForConversion(fx.Brightness, fx.Contrast, fx.Saturation, fx.Exposure);
+        std::copy(std::begin(values), std::end(values), std::begin(planValues_));
+    }
+    return plan_;
+}
+
 QImage TFrameHookProcessor::Picture(const QString& path, QString* error) {
     const QFileInfo info(path);
     if (!info.isFile()) {
@@ -128,7 +142,7 @@ bool TFrameHookProcessor::Process(QImage& frame, int64_t frameTimeMicros, const 
     // Pictures of items that are no longer shown are dropped once the cache grows.
     if (pictures_.size() > 8) pictures_.removeIf([](const auto& p) { return !p.value().UsedNow; });
 
-    ApplyConversionAdjustments(frame, fx.Brightness, fx.Contrast, fx.Saturation, fx.Exposure);
+    Plan(fx).Apply(frame, &workers_);
     for (int i = 0; i < fx.WaterMarks.size(); ++i) {
         const TWmRec& item = fx.WaterMarks[i];
         if (!ItemVisibleAt(item, second)) continue;

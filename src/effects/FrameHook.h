@@ -2,6 +2,7 @@
 // watermark items, drawn into each decoded frame.
 #pragma once
 
+#include "effects/Adjustments.h"
 #include "effects/WaterMark.h"
 
 #include <QDateTime>
@@ -41,10 +42,16 @@ inline int64_t FrameSecond(int64_t frameTimeMicros) {
 bool ItemVisibleAt(const TWmRec& item, int64_t second);
 
 // One per conversion. Process() is called on the conversion thread for one
-// frame at a time; it keeps loaded pictures between frames (by path, file size
-// and modification time) and nothing else.
+// frame at a time. Between frames it keeps loaded pictures (by path, file size
+// and modification time), the adjustment tables of the last values and a few
+// worker threads that take bands of each large frame; the picture drawn is
+// the same as without any of them.
 class TFrameHookProcessor {
   public:
+    // bands: how many bands the adjustments of a large frame are split into
+    // (0: one per processor core, up to four; 1: all on the calling thread).
+    explicit TFrameHookProcessor(int bands = 0);
+
     // Applies the adjustments, then every item visible at this frame's second
     // in array order. When a visible picture cannot be loaded it returns false
     // with the reason and leaves the frame exactly as it came in; the next
@@ -60,8 +67,14 @@ class TFrameHookProcessor {
     };
     QImage Picture(const QString& path, QString* error);  // null on failure
 
+    const TAdjustPlan& Plan(const TFrameEffects& fx);
+
     std::mutex mutex_;
     QHash<QString, TPicture> pictures_;
+    int planValues_[4] = {kNeutralBrightness, kNeutralContrast, kNeutralSaturation,
+                          kNeutralExposure};
+    TAdjustPlan plan_;  // for planValues_; neutral values change nothing
+    TBandWorkers workers_;
 };
 
 }  // namespace fw::effects

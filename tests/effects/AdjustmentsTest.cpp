@@ -230,6 +230,60 @@ TEST(Adjustments, VectorAndPortableTablePassesAgree) {
     }
 }
 
+// The vector colour pass works on 32 pixels at a time with masked ends, so
+// widths around multiples of 32 and rows with and without padding matter;
+// saturations around its 16-bit limits and the clamped table pass too.
+TEST(Adjustments, VectorColourPassMatchesThePortableLoopAndTheAlgorithm) {
+    struct Values {
+        int b, c, s, e;
+    };
+    const Values values[] = {{300, 20, 300, 60},  {255, 0, 0, 0},        {0, -100, 1, -255},
+                             {512, 99, 512, 512}, {256, 0, 254, 0},      {200, -40, 257, 3},
+                             {255, 0, 16384, 0},  {270, 10, 16385, -20}, {255, 0, 65535, 9},
+                             {255, 0, 100000, 0}};
+    for (int w : {1, 31, 32, 33, 64, 65, 333}) {
+        for (int h : {1, 4}) {
+            const QImage src = test::Noise(w, h, uint32_t(w * 10 + h));
+            for (const Values& v : values) {
+                const TAdjustPlan plan = TAdjustPlan::ForPreview(v.b, v.c, v.s, v.e);
+                QImage vec = src, portable = src;
+                plan.ApplyRows(vec.bits(), vec.bytesPerLine(), w, 0, h, true);
+                plan.ApplyRows(portable.bits(), portable.bytesPerLine(), w, 0, h, false);
+                const QImage expected = Reference(src, v.b, v.c, v.s, v.e, true, true);
+                EXPECT_TRUE(test::SamePixels(vec, expected))
+                    << w << "x" << h << " " << v.b << "/" << v.c << "/" << v.s << "/" << v.e;
+                EXPECT_TRUE(test::SamePixels(portable, expected))
+                    << w << "x" << h << " " << v.b << "/" << v.c << "/" << v.s << "/" << v.e;
+            }
+        }
+    }
+}
+
+// Bands of rows on worker threads give the frame the single thread gives,
+// for odd sizes, more bands than a frame has rows, and padded rows.
+TEST(Adjustments, BandsOnWorkersMatchOneThread) {
+    struct Size {
+        int w, h;
+    };
+    const Size sizes[] = {{333, 331}, {1279, 721}, {65537, 3}, {40000, 2}};
+    TBandWorkers one(1), two(2), four(4);
+    for (const Size& z : sizes) {
+        const QImage src = test::Noise(z.w, z.h, uint32_t(z.w + z.h));
+        for (const TAdjustPlan& plan : {TAdjustPlan::ForConversion(300, 20, 300, 60),
+                                        TAdjustPlan::ForConversion(255, 0, 255, -80),
+                                        TAdjustPlan::ForConversion(255, 0, 90000, 0)}) {
+            QImage single = src;
+            plan.Apply(single, &one);
+            for (TBandWorkers* workers : {&two, &four}) {
+                QImage split = src;
+                plan.Apply(split, workers);
+                EXPECT_TRUE(test::SamePixels(split, single))
+                    << z.w << "x" << z.h << " in " << workers->Bands() << " bands";
+            }
+        }
+    }
+}
+
 TEST(Adjustments, OtherPixelFormatsMapTheirChannelsThroughTheSameTables) {
     const QImage src = test::Noise(16, 8, 11);
     QImage expected = src;

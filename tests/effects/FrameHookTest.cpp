@@ -160,6 +160,32 @@ TEST_F(FrameHook, ItemsWithoutTextOrFileAreSkipped) {
     EXPECT_TRUE(test::SamePixels(frame, before));
 }
 
+// The handler keeps tables and threads between frames; frames after a change
+// of values, and frames split over threads, come out as from a fresh
+// single-threaded handler.
+TEST_F(FrameHook, KeptStateAndBandsDoNotChangeThePicture) {
+    TWmRec text;
+    text.Text = "Split";
+    text.TextLeft = 500;
+    text.TextTop = 300;
+    text.TextWidth = 120;
+    text.TextHeight = 40;
+    TFrameEffects a;
+    a.Brightness = 300, a.Contrast = 20, a.Saturation = 300, a.Exposure = 60;
+    a.WaterMarks << text << ImageItem(white, 1279, 719, 125);
+    TFrameEffects b = a;
+    b.Saturation = 0, b.Exposure = 0;
+    TFrameHookProcessor split(3);
+    const QImage src = test::Noise(1281, 723, 5);
+    for (const TFrameEffects* fx : {&a, &b, &a}) {
+        QImage expected = src, got = src;
+        QString error;
+        ASSERT_TRUE(TFrameHookProcessor(1).Process(expected, 0, *fx, &error));
+        ASSERT_TRUE(split.Process(got, 0, *fx, &error));
+        EXPECT_TRUE(test::SamePixels(got, expected)) << fx->Saturation;
+    }
+}
+
 TEST(HookSwitch, OnlyAdjustmentsAndTheFirstItemCount) {
     auto with = [](auto change) {
         TFrameEffects fx;
