@@ -126,8 +126,18 @@ class Transcoder {
     bool FinishStream(OutStream& os);
     bool AllDone() const;
     void MaybeReport(bool force);
-    void HookFrame(AVFrame* frame, AVFrame** feed);
-    bool ConvertToBgr(const AVFrame* src, uint8_t* dst, int dstStride);
+    struct ConvertKey {
+        int w = 0, h = 0, src = -1, dst = -1;
+        bool operator==(const ConvertKey&) const = default;
+    };
+    struct PoolKey {
+        int w = 0, h = 0, format = -1;
+        bool operator==(const PoolKey&) const = default;
+    };
+    void HookFrame(AVFrame* frame, AVFrame** feed, AVFrame** picture);
+    static bool Convert(SwsPtr& ctx, ConvertKey& key, const AVFrame* src, AVFrame* dst);
+    static bool PooledFrame(BufferPoolPtr& pool, PoolKey& key, AVFrame* out, int format, int w,
+                            int h);
     bool Commit();
     void RemoveTemporary();
 
@@ -160,10 +170,12 @@ class Transcoder {
 
     // Per-frame hook.
     bool hooking_ = false;
-    SwsPtr toBgr_;
-    BufferPoolPtr bgrPool_;
-    int poolW_ = 0, poolH_ = 0, bgrStride_ = 0;
+    SwsPtr toBgr_, fromBgr_;
+    ConvertKey toBgrKey_, fromBgrKey_;
+    BufferPoolPtr bgrPool_, backPool_;
+    PoolKey bgrKey_, backKey_;
     FramePtr bgrFrame_{av_frame_alloc()};
+    FramePtr backFrame_{av_frame_alloc()};
     int hookCounter_ = 0;
 
     // Progress.
@@ -196,7 +208,7 @@ TTranscodeResult Transcoder::Run() {
         }
         return r;
     };
-    if (!pkt_ || !encPkt_ || !frame_ || !filtered_ || !bgrFrame_ || !lastPicture_)
+    if (!pkt_ || !encPkt_ || !frame_ || !filtered_ || !bgrFrame_ || !backFrame_ || !lastPicture_)
         return finish(Fail(AvError(AVERROR(ENOMEM))));
     if (!BuildInputPlan(inOpts_, &inPlan_, &error_)) return finish(false);
     if (!BuildOutputPlan(outOpts_, &outPlan_, &error_)) return finish(false);
@@ -828,42 +840,70 @@ bool Transcoder::DecodeAndProcess(OutStream& os, const AVPacket* pkt) {
     }
 }
 
-bool Transcoder::ConvertToBgr(const AVFrame* src, uint8_t* dst, int dstStride) {
-    toBgr_.reset(sws_getCachedContext(toBgr_.release(), src->width, src->height,
-                                      AVPixelFormat(src->format), src->width, src->height,
-                                      AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
-    if (!toBgr_) return false;
-    uint8_t* dstData[4] = {dst, nullptr, nullptr, nullptr};
-    int dstLines[4] = {dstStride, 0, 0, 0};
-    return sws_scale(toBgr_.get(), src->data, src->linesize, 0, src->height, dstData, dstLines) > 0;
+// A picture-format converter at one size, cached while the formats stay. One
+// thread: the codecs already keep the cores busy, and slicing measured slower.
+bool Transcoder::Convert(SwsPtr& ctx, ConvertKey& key, const AVFrame* src, AVFrame* dst) {
+    const ConvertKey want{src->width, src->height, src->format, dst->format};
+    if (!ctx || !(key == want)) {
+        ctx.reset(sws_alloc_context());
+        if (!ctx) return false;
+        av_opt_set_int(ctx.get(), "srcw", src->width, 0);
+        av_opt_set_int(ctx.get(), "srch", src->height, 0);
+        av_opt_set_int(ctx.get(), "src_format", src->format, 0);
+        av_opt_set_int(ctx.get(), "dstw", src->width, 0);
+        av_opt_set_int(ctx.get(), "dsth", src->height, 0);
+        av_opt_set_int(ctx.get(), "dst_format", dst->format, 0);
+        av_opt_set_int(ctx.get(), "sws_flags", SWS_BICUBIC, 0);
+        av_opt_set_int(ctx.get(), "threads", 1, 0);
+        if (sws_init_context(ctx.get(), nullptr, nullptr) < 0) {
+            ctx.reset();
+            return false;
+        }
+        key = want;
+    }
+    return sws_scale_frame(ctx.get(), dst, src) >= 0;
 }
 
-// Hands the frame to the per-frame hook as a BGR picture; *feed becomes the
-// picture the filters get (the drawn one, or the original when the hook left
-// the frame unchanged).
-void Transcoder::HookFrame(AVFrame* frame, AVFrame** feed) {
-    const int w = frame->width, h = frame->height;
-    if (!bgrPool_ || w != poolW_ || h != poolH_) {
-        bgrStride_ = FFALIGN(w * 3, 64);
-        bgrPool_.reset(av_buffer_pool_init(size_t(bgrStride_) * h + 64, av_buffer_allocz));
-        poolW_ = w;
-        poolH_ = h;
-    }
-    AVFrame* out = bgrFrame_.get();
+// A frame of the given format and size whose buffer comes from `pool`, so the
+// hot loop does not allocate.
+bool Transcoder::PooledFrame(BufferPoolPtr& pool, PoolKey& key, AVFrame* out, int format, int w,
+                             int h) {
     av_frame_unref(out);
-    out->buf[0] = bgrPool_ ? av_buffer_pool_get(bgrPool_.get()) : nullptr;
-    if (!out->buf[0]) return;  // out of memory: the frame goes on unhooked
-    out->data[0] = out->buf[0]->data;
-    out->linesize[0] = bgrStride_;
+    const int size = av_image_get_buffer_size(AVPixelFormat(format), w, h, 64);
+    if (size <= 0) return false;
+    const PoolKey want{w, h, format};
+    if (!pool || !(key == want)) {
+        pool.reset(av_buffer_pool_init(size_t(size) + 64, av_buffer_allocz));
+        key = want;
+    }
+    if (!pool) return false;
+    out->buf[0] = av_buffer_pool_get(pool.get());
+    if (!out->buf[0]) return false;
+    if (av_image_fill_arrays(out->data, out->linesize, out->buf[0]->data, AVPixelFormat(format), w,
+                             h, 64) < 0) {
+        av_frame_unref(out);
+        return false;
+    }
     out->width = w;
     out->height = h;
-    out->format = AV_PIX_FMT_BGR24;
-    av_frame_copy_props(out, frame);
-    if (!ConvertToBgr(frame, out->data[0], bgrStride_)) {
-        av_frame_unref(out);
+    out->format = format;
+    return true;
+}
+
+// Hands the frame to the per-frame hook as a BGR picture. *feed becomes what
+// the filters get: the drawn picture converted back to the decoder's format
+// (so the filters run as without a hook), or the original frame when the hook
+// left it unchanged. *picture is the BGR picture, for the preview.
+void Transcoder::HookFrame(AVFrame* frame, AVFrame** feed, AVFrame** picture) {
+    const int w = frame->width, h = frame->height;
+    AVFrame* bgr = bgrFrame_.get();
+    if (!PooledFrame(bgrPool_, bgrKey_, bgr, AV_PIX_FMT_BGR24, w, h)) return;
+    av_frame_copy_props(bgr, frame);
+    if (!Convert(toBgr_, toBgrKey_, frame, bgr)) {
+        av_frame_unref(bgr);
         return;
     }
-    QImage image(out->data[0], w, h, bgrStride_, QImage::Format_BGR888);
+    QImage image(bgr->data[0], w, h, bgr->linesize[0], QImage::Format_BGR888);
     THookInfo info;
     info.TaskIndex = task_;
     info.FrameBitmap = &image;
@@ -873,7 +913,7 @@ void Transcoder::HookFrame(AVFrame* frame, AVFrame** feed) {
     QString error;
     if (!host_.CallHook(info, &error)) {
         hooking_ = false;
-        av_frame_unref(out);
+        av_frame_unref(bgr);
         return;
     }
     if (!error.isEmpty()) {
@@ -883,11 +923,27 @@ void Transcoder::HookFrame(AVFrame* frame, AVFrame** feed) {
     if (info.StopHooking) hooking_ = false;
     // A handler that swapped the picture for one of another size or format
     // cannot be used; the frame then goes on unchanged.
-    if (image.constBits() != out->data[0] || image.width() != w || image.height() != h ||
+    if (image.constBits() != bgr->data[0] || image.width() != w || image.height() != h ||
         image.format() != QImage::Format_BGR888)
         info.WriteBack = false;
-    if (!info.WriteBack) ConvertToBgr(frame, out->data[0], bgrStride_);
-    *feed = out;
+    if (!info.WriteBack) {
+        // The picture may hold half a drawing; the preview shows the frame.
+        Convert(toBgr_, toBgrKey_, frame, bgr);
+        *picture = bgr;
+        return;
+    }
+    *picture = bgr;
+    AVFrame* back = backFrame_.get();
+    if (sws_isSupportedOutput(AVPixelFormat(frame->format)) &&
+        PooledFrame(backPool_, backKey_, back, frame->format, w, h)) {
+        av_frame_copy_props(back, frame);
+        if (Convert(fromBgr_, fromBgrKey_, bgr, back)) {
+            *feed = back;
+            return;
+        }
+        av_frame_unref(back);
+    }
+    *feed = bgr;  // the filters take the BGR picture as it is
 }
 
 bool Transcoder::ProcessVideo(OutStream& os, AVFrame* frame) {
@@ -900,7 +956,8 @@ bool Transcoder::ProcessVideo(OutStream& os, AVFrame* frame) {
     if (startT_ != kNoValue && t < startT_) return true;
     frame->time_base = os.in->time_base;
     AVFrame* feed = frame;
-    if (hooking_) HookFrame(frame, &feed);
+    AVFrame* picture = frame;
+    if (hooking_) HookFrame(frame, &feed, &picture);
     if (feed->width != os.gW || feed->height != os.gH || feed->format != os.gFmt) {
         if (!BuildVideoGraph(os, feed->width, feed->height, feed->format,
                              feed->sample_aspect_ratio))
@@ -908,7 +965,7 @@ bool Transcoder::ProcessVideo(OutStream& os, AVFrame* frame) {
     }
     if (host_.WantsPreview()) {
         av_frame_unref(lastPicture_.get());
-        av_frame_ref(lastPicture_.get(), feed);
+        av_frame_ref(lastPicture_.get(), picture);
         lastPictureTime_ = t - outShift_;
         ++pictureCounter_;
     }
