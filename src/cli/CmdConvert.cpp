@@ -177,30 +177,32 @@ int RunOptions(const ConvertArgs& args) {
 
 }  // namespace
 
-void RegisterConvertCommand(CLI::App& app, int* exitCode, FileEdits* sharedEdits) {
+namespace {
+
+void RegisterFileCommand(CLI::App& app, const char* name, const char* description, int* exitCode,
+                         FileEdits* sharedEdits, int (*run)(const ConvertArgs&)) {
     auto args = std::make_shared<ConvertArgs>();
-    auto* cmd = app.add_subcommand("convert", "convert files with the current profile and settings");
+    auto* cmd = app.add_subcommand(name, description);
     cmd->add_option("files", args->files, "source files")->required();
     args->edits.AddOptions(cmd, true);
     cmd->footer(EffectOptionsHelp());
-    cmd->callback([args, exitCode, sharedEdits] {
+    cmd->callback([args, exitCode, sharedEdits, run] {
         args->edits.effects = sharedEdits->effects;
         args->edits.effectsGiven = sharedEdits->effectsGiven;
-        *exitCode = RunConvert(*args);
+        *exitCode = run(*args);
     });
 }
 
+}  // namespace
+
+void RegisterConvertCommand(CLI::App& app, int* exitCode, FileEdits* sharedEdits) {
+    RegisterFileCommand(app, "convert", "convert files with the current profile and settings",
+                        exitCode, sharedEdits, RunConvert);
+}
+
 void RegisterOptionsCommand(CLI::App& app, int* exitCode, FileEdits* sharedEdits) {
-    auto args = std::make_shared<ConvertArgs>();
-    auto* cmd = app.add_subcommand("options", "print the option records a conversion would use");
-    cmd->add_option("files", args->files, "source files")->required();
-    args->edits.AddOptions(cmd, true);
-    cmd->footer(EffectOptionsHelp());
-    cmd->callback([args, exitCode, sharedEdits] {
-        args->edits.effects = sharedEdits->effects;
-        args->edits.effectsGiven = sharedEdits->effectsGiven;
-        *exitCode = RunOptions(*args);
-    });
+    RegisterFileCommand(app, "options", "print the option records a conversion would use",
+                        exitCode, sharedEdits, RunOptions);
 }
 
 }  // namespace fw::cli

@@ -44,13 +44,7 @@ bool FileEdits::ApplyTo(TlvFilesRecord& rec, QString* error) const {
         rec.CropBottom = values[2] & ~1;
         rec.CropRight = values[3] & ~1;
     }
-    if (effectsGiven) {
-        rec.Brightness = effects.Brightness;
-        rec.Contrast = effects.Contrast;
-        rec.Saturation = effects.Saturation;
-        rec.Exposure = effects.Exposure;
-        rec.WaterMarks = effects.WaterMarks;
-    }
+    if (effectsGiven) SetFrameEffects(rec, effects);
     return true;
 }
 

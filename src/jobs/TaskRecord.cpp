@@ -18,6 +18,14 @@ effects::TFrameEffects FrameEffectsOf(const TlvFilesRecord& rec) {
     return fx;
 }
 
+void SetFrameEffects(TlvFilesRecord& rec, const effects::TFrameEffects& fx) {
+    rec.Brightness = fx.Brightness;
+    rec.Contrast = fx.Contrast;
+    rec.Saturation = fx.Saturation;
+    rec.Exposure = fx.Exposure;
+    rec.WaterMarks = fx.WaterMarks;
+}
+
 bool NeedsVideoHook(const TlvFilesRecord& rec) {
     return effects::HookSwitchedOn(FrameEffectsOf(rec));
 }

@@ -43,8 +43,9 @@ struct TlvFilesRecord {
 // neutral adjustments and no watermark item.
 bool IsNeutral(const TlvFilesRecord& rec);
 
-// What the per-frame hook needs of a record.
+// What the per-frame hook needs of a record, and the way back.
 effects::TFrameEffects FrameEffectsOf(const TlvFilesRecord& rec);
+void SetFrameEffects(TlvFilesRecord& rec, const effects::TFrameEffects& fx);
 
 // Whether the encoder must call the per-frame hook for this record's task.
 bool NeedsVideoHook(const TlvFilesRecord& rec);

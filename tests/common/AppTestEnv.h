@@ -13,27 +13,6 @@
 
 namespace fw::test {
 
-class EnvScope {
-  public:
-    EnvScope(const char* name, const QString& value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        qputenv(name, value.toLocal8Bit());
-    }
-    ~EnvScope() {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-    EnvScope(const EnvScope&) = delete;
-    EnvScope& operator=(const EnvScope&) = delete;
-
-  private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
-
 struct AppEnv {
     TempDir dir;
     bool made = QDir().mkpath(dir.File("home")) && QDir().mkpath(dir.File("config"));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QByteArray>
 #include <QMap>
 #include <QStringList>
 
@@ -23,6 +24,28 @@ public:
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
+};
+
+// Sets an environment variable for the life of the scope, then restores it.
+class EnvScope {
+public:
+    EnvScope(const char* name, const QString& value)
+        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+        qputenv(name, value.toLocal8Bit());
+    }
+    ~EnvScope() {
+        if (had_)
+            qputenv(name_, old_);
+        else
+            qunsetenv(name_);
+    }
+    EnvScope(const EnvScope&) = delete;
+    EnvScope& operator=(const EnvScope&) = delete;
+
+private:
+    const char* name_;
+    bool had_;
+    QByteArray old_;
 };
 
 struct ProgramResult {

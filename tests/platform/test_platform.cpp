@@ -15,25 +15,7 @@ namespace {
 
 using test::TempDir;
 
-// Points the configuration and home folders at a temporary folder.
-class EnvScope {
-  public:
-    EnvScope(const char* name, const QString& value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        qputenv(name, value.toLocal8Bit());
-    }
-    ~EnvScope() {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
+using test::EnvScope;
 
 QStringList Listing(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
