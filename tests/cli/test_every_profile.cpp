@@ -214,3 +214,27 @@ TEST_F(EveryProfile, EveryEncoderRowConverts) {
             for (int i = 1; i < audio->size(); ++i) ConvertAndCheck(code, {{}, audio->at(i)});
     }
 }
+
+// Every fit mode gives a frame of the chosen size with square pixels.
+TEST_F(EveryProfile, EveryZoomModeGivesTheFrameSize) {
+    for (const char* zoom : {"full", "lbox", "pan", "center"}) {
+        SCOPED_TRACE(zoom);
+        test::TempDir work;
+        QDir().mkpath(work.File("config"));
+        IniFile settings(work.File("config/orvextarnwellconverter.ini"));
+        settings.WriteString("formatInfo102", "paraVideoSize", "640x360");
+        const auto r = test::RunProgram(
+            test::BuiltProgram("framewright-cli"),
+            {"convert", clip_, "--profile", "102", "--zoom", zoom, "--crop", "0,20,0,20",
+             "--output-dir", work.File("out")},
+            120000, {"XDG_CONFIG_HOME=" + work.File("config"), "HOME=" + work.File("home")});
+        ASSERT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+        const QStringList outputs = QDir(work.File("out")).entryList(QDir::Files);
+        ASSERT_EQ(outputs.size(), 1);
+        const auto p = test::Ffprobe(work.File("out/" + outputs[0]));
+        EXPECT_EQ(p.value("stream.0.width"), "640");
+        EXPECT_EQ(p.value("stream.0.height"), "360");
+        const QString sar = p.value("stream.0.sample_aspect_ratio");
+        EXPECT_TRUE(sar == "1:1" || sar.isEmpty() || sar == "0:1") << sar.toStdString();
+    }
+}
