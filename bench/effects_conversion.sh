@@ -96,5 +96,10 @@ run_profile() {  # code, ffmpeg encoder arguments...
 }
 
 echo "clip: 1280x720, 25 fps, $SECONDS_LONG s; medians of $RUNS runs"
-run_profile 103 -c:v libx264   # H.264
-run_profile 102 -c:v mpeg4     # MPEG-4
+# PROFILES="102" runs the MPEG-4 profile alone.
+for code in ${PROFILES:-103 102}; do
+    case $code in
+        103) run_profile 103 -c:v libx264 ;;  # H.264
+        102) run_profile 102 -c:v mpeg4 ;;    # MPEG-4
+    esac
+done
