@@ -170,19 +170,24 @@ protected:
             EXPECT_TRUE(video.isEmpty()) << "an audio profile wrote a video stream";
         } else {
             ASSERT_FALSE(video.isEmpty()) << "no video stream";
-            if (e.videoCodec != "*")
+            if (e.videoCodec != "*") {
                 EXPECT_EQ(p.value("stream." + video + ".codec_name"), e.videoCodec);
+            }
             if (e.width > 0) {
                 EXPECT_EQ(p.value("stream." + video + ".width").toInt(), e.width);
                 EXPECT_EQ(p.value("stream." + video + ".height").toInt(), e.height);
             }
         }
         ASSERT_FALSE(audio.isEmpty()) << "no audio stream";
-        if (!e.audioCodec.isEmpty())
+        if (!e.audioCodec.isEmpty()) {
             EXPECT_EQ(p.value("stream." + audio + ".codec_name"), e.audioCodec);
-        if (e.sampleRate > 0)
+        }
+        if (e.sampleRate > 0) {
             EXPECT_EQ(p.value("stream." + audio + ".sample_rate").toInt(), e.sampleRate);
-        if (e.channels > 0) EXPECT_EQ(p.value("stream." + audio + ".channels").toInt(), e.channels);
+        }
+        if (e.channels > 0) {
+            EXPECT_EQ(p.value("stream." + audio + ".channels").toInt(), e.channels);
+        }
     }
 
     static test::TempDir* dir_;

@@ -410,7 +410,8 @@ TEST(EncoderOutput, RefusedOptionsFailWithAMessageAndLeaveNothing) {
         enc.AddTask(SharedClips().small);
         TOutputOptions o = Mpeg4();
         c.set(o);
-        enc.SetOutputFile(n++, dir.File(QString("bad%1.mp4").arg(n)), o);
+        enc.SetOutputFile(n, dir.File(QString("bad%1.mp4").arg(n)), o);
+        ++n;
     }
     enc.AddTask(SharedClips().small);
     enc.SetOutputFile(n, dir.File("good.mp4"), Mpeg4());
