@@ -197,7 +197,7 @@ protected:
 test::TempDir* EveryProfile::dir_ = nullptr;
 QString EveryProfile::clip_;
 
-const int kCodes[] = {0, 100, 101, 102, 103, 104, 105, 106, 107, 108, 109,
+const int kCodes[] = {1, 0, 100, 101, 102, 103, 104, 105, 106, 107, 108, 109,
                       200, 201, 202, 203, 204, 205, 206};
 
 }  // namespace
