@@ -13,6 +13,9 @@
 #include "jobs/OptionsText.h"
 #include "jobs/TaskList.h"
 #include "jobs/TimeTexts.h"
+#include "app/GlobalUnit.h"
+#include "app/IniFile.h"
+#include "profiles/FormatFile.h"
 
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
@@ -43,7 +46,12 @@ QStringList ToPaths(const std::vector<std::string>& files) {
 
 TRunOverrides OverridesOf(const FileEdits& e) {
     TRunOverrides o;
-    if (e.profile >= 0) o.FormatCode = e.profile;
+    if (e.profile >= 0) {
+        o.FormatCode = e.profile;
+        if (!FormatIni().SectionExists(FormatSection(e.profile)))
+            std::fprintf(stderr, "warning: the format file defines no profile %d; its defaults apply\n",
+                         e.profile);
+    }
     if (!e.zoom.empty()) o.ZoomMode = QString::fromStdString(e.zoom);
     if (!e.outputDir.empty()) o.OutputDir = QDir(QString::fromLocal8Bit(e.outputDir.c_str())).absolutePath();
     return o;

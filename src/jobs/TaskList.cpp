@@ -64,7 +64,8 @@ int TaskListModel::AddFiles(const QStringList& paths, engine::TFFmpegEncoder& en
         in.FileName = path;
         const int task = encoder.AddTask(path, in);
         if (task < 0) {
-            skip(path, "cannot be opened");
+            const QString why = encoder.LastError();
+            skip(path, why.isEmpty() ? QString("cannot be opened") : "cannot be opened: " + why);
             continue;
         }
         const engine::TFileStreamInfo info = encoder.TaskInputProber(task, 0).ReadFileInfo();
