@@ -66,7 +66,7 @@ bool IsFormatOption(const QByteArray& name) {
 bool ParseTime(const QString& text, int64_t* micros, QString* error, const QString& name) {
     int64_t v = 0;
     if (av_parse_time(&v, text.trimmed().toUtf8().constData(), 1) < 0) {
-        *error = QString("Invalid duration specification for %1: %2").arg(name, text);
+        *error = QString("Invalid duration for %1: %2").arg(name, text);
         return false;
     }
     *micros = v;
@@ -307,7 +307,7 @@ bool ApplyOutputExtra(const QString& name, const QString& value, TOutputPlan* p,
     else if (n == "metadata") {
         const int eq = value.indexOf('=');
         if (eq <= 0) {
-            *error = QString("Invalid metadata specification: %1").arg(value);
+            *error = QString("Invalid metadata entry: %1").arg(value);
             return false;
         }
         p->Metadata.Set(value.left(eq), value.mid(eq + 1));
