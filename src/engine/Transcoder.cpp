@@ -109,6 +109,8 @@ class Transcoder {
     bool AddVideo(int inIndex);
     bool AddAudio(int inIndex);
     bool AddCopy(int inIndex, AVMediaType type);
+    bool OpenOutStream(int inIndex, AVMediaType type, const QString& codecName,
+                       std::unique_ptr<OutStream>* out, bool* formatTakesNone);
     bool BuildVideoGraph(OutStream& os, int w, int h, int fmt, AVRational sar);
     bool BuildAudioGraph(OutStream& os, const AVFrame* sample);
     bool ConfigureGraph(OutStream& os, const QString& chain, const char* srcName,
@@ -440,31 +442,50 @@ bool Transcoder::BuildVideoGraph(OutStream& os, int w, int h, int fmt, AVRationa
     return true;
 }
 
+// The output stream of one kind for an input stream: its encoder (the named
+// one, or the container's own for that kind) and its opened decoder.
+// *formatTakesNone is set when the container has no codec of that kind.
+bool Transcoder::OpenOutStream(int inIndex, AVMediaType type, const QString& codecName,
+                               std::unique_ptr<OutStream>* out, bool* formatTakesNone) {
+    const char* kind = type == AVMEDIA_TYPE_VIDEO ? "video" : "audio";
+    const AVCodec* codec = nullptr;
+    if (codecName.isEmpty()) {
+        const AVCodecID id =
+            av_guess_codec(oc_->oformat, nullptr, finalName_.toUtf8().constData(), nullptr, type);
+        if (id == AV_CODEC_ID_NONE) {
+            *formatTakesNone = true;
+            return true;
+        }
+        codec = avcodec_find_encoder(id);
+        if (!codec)
+            return Fail(QString("No encoder for the %1 codec %2 of the %3 format")
+                            .arg(kind, avcodec_get_name(id), oc_->oformat->name));
+    } else {
+        codec = FindEncoder(codecName, type, &error_);
+        if (!codec) return false;
+    }
+    auto os = std::make_unique<OutStream>();
+    os->type = type;
+    os->inIndex = inIndex;
+    os->in = input_.Context()->streams[inIndex];
+    os->codec = codec;
+    Dict decOpts = inPlan_.DecoderOptions;
+    if (!os->dec.Open(os->in, &decOpts, &error_)) return false;
+    *out = std::move(os);
+    return true;
+}
+
 bool Transcoder::AddVideo(int inIndex) {
     AVFormatContext* ic = input_.Context();
     const AVStream* in = ic->streams[inIndex];
     const TStreamPlan& vp = outPlan_.Video;
     if (vp.Codec == "copy") return AddCopy(inIndex, AVMEDIA_TYPE_VIDEO);
-    const AVCodec* codec = nullptr;
-    if (vp.Codec.isEmpty()) {
-        const AVCodecID id = av_guess_codec(oc_->oformat, nullptr, finalName_.toUtf8().constData(),
-                                            nullptr, AVMEDIA_TYPE_VIDEO);
-        if (id == AV_CODEC_ID_NONE) return true;  // the format takes no video
-        codec = avcodec_find_encoder(id);
-        if (!codec)
-            return Fail(QString("No encoder for the video codec %1 of the %2 format")
-                            .arg(avcodec_get_name(id), oc_->oformat->name));
-    } else {
-        codec = FindEncoder(vp.Codec, AVMEDIA_TYPE_VIDEO, &error_);
-        if (!codec) return false;
-    }
-    auto os = std::make_unique<OutStream>();
-    os->type = AVMEDIA_TYPE_VIDEO;
-    os->inIndex = inIndex;
-    os->in = in;
-    os->codec = codec;
-    Dict decOpts = inPlan_.DecoderOptions;
-    if (!os->dec.Open(in, &decOpts, &error_)) return false;
+    std::unique_ptr<OutStream> os;
+    bool formatTakesNone = false;
+    if (!OpenOutStream(inIndex, AVMEDIA_TYPE_VIDEO, vp.Codec, &os, &formatTakesNone))
+        return false;
+    if (formatTakesNone) return true;
+    const AVCodec* codec = os->codec;
     const AVCodecContext* dc = os->dec.Context();
     if (dc->width <= 0 || dc->height <= 0 || dc->pix_fmt == AV_PIX_FMT_NONE)
         return Fail(
@@ -634,26 +655,12 @@ bool Transcoder::AddAudio(int inIndex) {
     const AVStream* in = ic->streams[inIndex];
     const TStreamPlan& ap = outPlan_.Audio;
     if (ap.Codec == "copy") return AddCopy(inIndex, AVMEDIA_TYPE_AUDIO);
-    const AVCodec* codec = nullptr;
-    if (ap.Codec.isEmpty()) {
-        const AVCodecID id = av_guess_codec(oc_->oformat, nullptr, finalName_.toUtf8().constData(),
-                                            nullptr, AVMEDIA_TYPE_AUDIO);
-        if (id == AV_CODEC_ID_NONE) return true;
-        codec = avcodec_find_encoder(id);
-        if (!codec)
-            return Fail(QString("No encoder for the audio codec %1 of the %2 format")
-                            .arg(avcodec_get_name(id), oc_->oformat->name));
-    } else {
-        codec = FindEncoder(ap.Codec, AVMEDIA_TYPE_AUDIO, &error_);
-        if (!codec) return false;
-    }
-    auto os = std::make_unique<OutStream>();
-    os->type = AVMEDIA_TYPE_AUDIO;
-    os->inIndex = inIndex;
-    os->in = in;
-    os->codec = codec;
-    Dict decOpts = inPlan_.DecoderOptions;
-    if (!os->dec.Open(in, &decOpts, &error_)) return false;
+    std::unique_ptr<OutStream> os;
+    bool formatTakesNone = false;
+    if (!OpenOutStream(inIndex, AVMEDIA_TYPE_AUDIO, ap.Codec, &os, &formatTakesNone))
+        return false;
+    if (formatTakesNone) return true;
+    const AVCodec* codec = os->codec;
     const AVCodecContext* dc = os->dec.Context();
 
     Dict codecOpts = ap.CodecOptions;
