@@ -78,14 +78,26 @@ bool FillTaskList(const ConvertArgs& args, engine::TFFmpegEncoder& encoder, IPro
 volatile std::sig_atomic_t g_interrupted = 0;
 extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
-int RunConvert(const ConvertArgs& args) {
+// What convert and options share: the session, the engine and the task list
+// filled with the command's files and edits.
+struct FileCommand {
     CliSession session;
-    if (!session.Ready()) return 1;
     ConsolePrompts prompts;
     engine::TFFmpegEncoder encoder;
     TaskListModel list;
     int failures = 0;
-    if (!FillTaskList(args, encoder, prompts, list, &failures)) return 2;
+
+    // 0 when the files are listed, otherwise the exit code.
+    int Start(const ConvertArgs& args) {
+        if (!session.Ready()) return 1;
+        return FillTaskList(args, encoder, prompts, list, &failures) ? 0 : 2;
+    }
+};
+
+int RunConvert(const ConvertArgs& args) {
+    FileCommand c;
+    if (const int code = c.Start(args)) return code;
+    auto& [session, prompts, encoder, list, failures] = c;
     if (list.IsEmpty()) {
         std::fprintf(stderr, "no file to convert\n");
         return 1;
@@ -155,13 +167,9 @@ int RunConvert(const ConvertArgs& args) {
 }
 
 int RunOptions(const ConvertArgs& args) {
-    CliSession session;
-    if (!session.Ready()) return 1;
-    ConsolePrompts prompts;
-    engine::TFFmpegEncoder encoder;
-    TaskListModel list;
-    int failures = 0;
-    if (!FillTaskList(args, encoder, prompts, list, &failures)) return 2;
+    FileCommand c;
+    if (const int code = c.Start(args)) return code;
+    auto& [session, prompts, encoder, list, failures] = c;
     const TRunOverrides overrides = OverridesOf(args.edits);
     for (int row = 0; row < list.Count(); ++row) {
         try {
