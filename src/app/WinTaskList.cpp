@@ -1,5 +1,7 @@
 #include "app/WinTaskList.h"
 
+#include "app/WinListLook.h"
+
 #include "jobs/TaskList.h"
 
 #include <QDragEnterEvent>
@@ -14,9 +16,7 @@ namespace fw {
 
 namespace {
 
-const QColor kFocusFill(185, 204, 236);
 const QColor kFocusFillNoFocus(229, 236, 248);
-const QColor kFocusFrame(122, 160, 218);
 const QColor kFocusFrameNoFocus(152, 181, 226);
 constexpr int kCheckAreaWidth = 18;  // the caption starts after the check box
 
@@ -147,7 +147,7 @@ void TTaskListView::drawRow(QPainter* p, const QStyleOptionViewItem& option,
     p->save();
     QColor fill = Qt::white;
     if (focused)
-        fill = withFocus ? kFocusFill : kFocusFillNoFocus;
+        fill = withFocus ? kFocusRowFill : kFocusFillNoFocus;
     else if (row % 2 == 1 && OddRowTint)
         fill = OddRowTint();
     p->fillRect(r.adjusted(1, 0, -1, 0), fill);
@@ -188,7 +188,7 @@ void TTaskListView::drawRow(QPainter* p, const QStyleOptionViewItem& option,
     }
 
     if (focused) {
-        p->setPen(withFocus ? kFocusFrame : kFocusFrameNoFocus);
+        p->setPen(withFocus ? kFocusRowFrame : kFocusFrameNoFocus);
         p->setBrush(Qt::NoBrush);
         p->drawRect(r.adjusted(1, 0, -2, -1));
     }

@@ -1,5 +1,7 @@
 #include "profiles/WinFormatList.h"
 
+#include "app/WinListLook.h"
+
 #include "app/GlobalUnit.h"
 #include "app/IniFile.h"
 
@@ -15,8 +17,6 @@ namespace fw {
 namespace {
 
 const QColor kListBackground(246, 247, 248);
-const QColor kCurrentFill(185, 204, 236);
-const QColor kCurrentFrame(122, 160, 218);
 const QColor kEntryText(0, 0, 128);
 constexpr int kRowHeight = FormatListModel::kRowHeight;
 
@@ -68,7 +68,7 @@ TFormatListBox::TFormatListBox(TFormatDropDown& owner, QWidget* parent)
     QPalette p = palette();
     p.setColor(QPalette::Base, kListBackground);
     p.setColor(QPalette::Window, kListBackground);
-    p.setColor(QPalette::WindowText, kCurrentFrame);
+    p.setColor(QPalette::WindowText, kFocusRowFrame);
     setPalette(p);
     viewport()->setAutoFillBackground(true);
     hide();
@@ -119,9 +119,9 @@ void TFormatListBox::paintEvent(QPaintEvent*) {
         if (r.top() >= viewport()->height()) break;
         const auto& item = model.RowAt(row);
         if (row == model.CurrentRow()) {
-            p.fillRect(r.adjusted(2, 2, -2, -2), kCurrentFill);
+            p.fillRect(r.adjusted(2, 2, -2, -2), kFocusRowFill);
             r = r.adjusted(1, 1, -1, -1);
-            p.setPen(kCurrentFrame);
+            p.setPen(kFocusRowFrame);
             p.setBrush(Qt::NoBrush);
             p.drawRect(r.adjusted(0, 0, -1, -1));
         } else {
