@@ -758,7 +758,7 @@ void TfrmMain::CCAVCCustomHook(engine::THookInfo& info) {
         return;
     QString error;
     if (!hook_->Process(*info.FrameBitmap, info.FrameTime, taskEffects_[size_t(info.TaskIndex)],
-                        &error))
+                        &error, &info.ChangedRect))
         throw std::runtime_error(error.toStdString());
 }
 

@@ -115,7 +115,8 @@ int RunConvert(const ConvertArgs& args) {
     effects::TFrameHookProcessor hook;
     encoder.OnCustomHook = [&](engine::THookInfo& info) {
         QString error;
-        if (!hook.Process(*info.FrameBitmap, info.FrameTime, taskEffects.at(info.TaskIndex), &error))
+        if (!hook.Process(*info.FrameBitmap, info.FrameTime, taskEffects.at(info.TaskIndex), &error,
+                          &info.ChangedRect))
             throw std::runtime_error(error.toStdString());
     };
     encoder.OnLog = [](const QString& line) {

@@ -159,7 +159,9 @@ int RunEncode(const EncodeArgs& args) {
     if (args.emptyHook) {
         out.VideoHook = true;
         encoder.SetOutputFile(task, output, out);
-        encoder.OnCustomHook = [](engine::THookInfo&) {};
+        // Draws nothing, and says so, as the effects handler does on frames it
+        // leaves alone.
+        encoder.OnCustomHook = [](engine::THookInfo& info) { info.ChangedRect = QRect(); };
     }
     if (args.verbose)
         encoder.OnLog = [](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); };

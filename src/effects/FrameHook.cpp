@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 
 namespace fw::effects {
 
@@ -27,6 +28,17 @@ bool ItemVisibleAt(const TWmRec& item, int64_t second) {
 }
 
 namespace {
+
+// An item's box in frame pixels, with sums that would overflow held in range.
+QRect ItemBox(int64_t left, int64_t top, int64_t width, int64_t height) {
+    if (width <= 0 || height <= 0) return QRect();
+    auto near = [](int64_t v) {
+        const int64_t far = std::numeric_limits<int>::max() / 2;
+        return int(std::clamp(v, -far, far));
+    };
+    return QRect(QPoint(near(left), near(top)),
+                 QPoint(near(left + width) - 1, near(top + height) - 1));
+}
 
 QString ColorText(QRgb c) {
     return QStringLiteral("%1").arg(c & 0xffffff, 6, 16, QChar('0')).toUpper();
@@ -118,8 +130,9 @@ QImage TFrameHookProcessor::Picture(const QString& path, QString* error) {
 }
 
 bool TFrameHookProcessor::Process(QImage& frame, int64_t frameTimeMicros, const TFrameEffects& fx,
-                                  QString* error) {
+                                  QString* error, QRect* changed) {
     std::lock_guard lock(mutex_);
+    if (changed) *changed = QRect();
     const int64_t second = FrameSecond(frameTimeMicros);
 
     // Every picture this frame needs is loaded before the frame is touched, so
@@ -142,15 +155,22 @@ bool TFrameHookProcessor::Process(QImage& frame, int64_t frameTimeMicros, const 
     // Pictures of items that are no longer shown are dropped once the cache grows.
     if (pictures_.size() > 8) pictures_.removeIf([](const auto& p) { return !p.value().UsedNow; });
 
-    Plan(fx).Apply(frame, &workers_);
+    const TAdjustPlan& plan = Plan(fx);
+    plan.Apply(frame, &workers_);
+    QRect drawn = plan.Changes() ? frame.rect() : QRect();
     for (int i = 0; i < fx.WaterMarks.size(); ++i) {
         const TWmRec& item = fx.WaterMarks[i];
         if (!ItemVisibleAt(item, second)) continue;
-        if (item.Kind == kTextItem)
+        if (item.Kind == kTextItem) {
             DrawTextItem(frame, item);
-        else
+            drawn |= ItemBox(item.TextLeft, item.TextTop, item.TextWidth, item.TextHeight);
+        } else {
             BlendBitmap(frame, pictures[i], item.ImageLeft, item.ImageTop, item.ImageOpacity);
+            drawn |= ItemBox(item.ImageLeft, item.ImageTop, pictures[i].width(),
+                             pictures[i].height());
+        }
     }
+    if (changed) *changed = drawn & frame.rect();
     return true;
 }
 

@@ -55,8 +55,10 @@ class TFrameHookProcessor {
     // Applies the adjustments, then every item visible at this frame's second
     // in array order. When a visible picture cannot be loaded it returns false
     // with the reason and leaves the frame exactly as it came in; the next
-    // call tries the file again.
-    bool Process(QImage& frame, int64_t frameTimeMicros, const TFrameEffects& fx, QString* error);
+    // call tries the file again. *changed (when given) receives the part of the
+    // frame that may have been drawn into; no pixel outside it changes.
+    bool Process(QImage& frame, int64_t frameTimeMicros, const TFrameEffects& fx, QString* error,
+                 QRect* changed = nullptr);
 
   private:
     struct TPicture {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QString>
 
 #include <cstdint>
@@ -151,6 +152,11 @@ struct THookInfo {
     int64_t FrameTime = 0;  // microseconds
     bool WriteBack = true;
     bool StopHooking = false;
+    // The part of FrameBitmap the handler drew into. It comes in as the whole
+    // picture; a handler that knows it drew less may shrink it, and only those
+    // rows then go back into the frame (an empty one: nothing goes back, as
+    // with WriteBack false). Pixels outside it must be left as they came.
+    QRect ChangedRect;
 };
 using PHookInfo = THookInfo*;
 

@@ -1,5 +1,6 @@
 #include "engine/Transcoder.h"
 
+#include "engine/HookStage.h"
 #include "engine/MediaInput.h"
 
 #include <QDir>
@@ -121,6 +122,8 @@ class Transcoder {
     bool HandlePacket(AVPacket* pkt);
     bool DecodeAndProcess(OutStream& os, const AVPacket* pkt);
     bool ProcessVideo(OutStream& os, AVFrame* frame);
+    bool FeedVideo(OutStream& os, AVFrame* feed, const AVFrame* picture);
+    bool FeedHooked(OutStream& os);
     bool ProcessAudio(OutStream& os, AVFrame* frame);
     bool Pull(OutStream& os);
     bool Encode(OutStream& os, AVFrame* frame);
@@ -128,18 +131,6 @@ class Transcoder {
     bool FinishStream(OutStream& os);
     bool AllDone() const;
     void MaybeReport(bool force);
-    struct ConvertKey {
-        int w = 0, h = 0, src = -1, dst = -1;
-        bool operator==(const ConvertKey&) const = default;
-    };
-    struct PoolKey {
-        int w = 0, h = 0, format = -1;
-        bool operator==(const PoolKey&) const = default;
-    };
-    void HookFrame(AVFrame* frame, AVFrame** feed, AVFrame** picture);
-    static bool Convert(SwsPtr& ctx, ConvertKey& key, const AVFrame* src, AVFrame* dst);
-    static bool PooledFrame(BufferPoolPtr& pool, PoolKey& key, AVFrame* out, int format, int w,
-                            int h);
     bool Commit();
     void RemoveTemporary();
 
@@ -170,15 +161,10 @@ class Transcoder {
     FramePtr frame_{av_frame_alloc()};
     FramePtr filtered_{av_frame_alloc()};
 
-    // Per-frame hook.
-    bool hooking_ = false;
-    SwsPtr toBgr_, fromBgr_;
-    ConvertKey toBgrKey_, fromBgrKey_;
-    BufferPoolPtr bgrPool_, backPool_;
-    PoolKey bgrKey_, backKey_;
-    FramePtr bgrFrame_{av_frame_alloc()};
-    FramePtr backFrame_{av_frame_alloc()};
-    int hookCounter_ = 0;
+    // Per-frame hook: a stage of its own while the output asks for it.
+    std::unique_ptr<THookStage> hook_;
+    FramePtr hookFeed_{av_frame_alloc()};
+    FramePtr hookPicture_{av_frame_alloc()};
 
     // Progress.
     FramePtr lastPicture_{av_frame_alloc()};
@@ -210,7 +196,7 @@ TTranscodeResult Transcoder::Run() {
         }
         return r;
     };
-    if (!pkt_ || !encPkt_ || !frame_ || !filtered_ || !bgrFrame_ || !backFrame_ || !lastPicture_)
+    if (!pkt_ || !encPkt_ || !frame_ || !filtered_ || !hookFeed_ || !hookPicture_ || !lastPicture_)
         return finish(Fail(AvError(AVERROR(ENOMEM))));
     if (!BuildInputPlan(inOpts_, &inPlan_, &error_)) return finish(false);
     if (!BuildOutputPlan(outOpts_, &outPlan_, &error_)) return finish(false);
@@ -600,7 +586,7 @@ bool Transcoder::AddVideo(int inIndex) {
     if (!vp.Language.isEmpty()) av_dict_set(&os->st->metadata, "language", vp.Language.toUtf8(), 0);
     os->enc = std::move(enc);
     os->offset = av_rescale_q(-offsetMicros_, kMicros, in->time_base);
-    hooking_ = outPlan_.Hook;
+    if (outPlan_.Hook) hook_ = std::make_unique<THookStage>(host_, task_);
     byInput_[inIndex] = os.get();
     streams_.push_back(std::move(os));
     return true;
@@ -847,112 +833,6 @@ bool Transcoder::DecodeAndProcess(OutStream& os, const AVPacket* pkt) {
     }
 }
 
-// A picture-format converter at one size, cached while the formats stay. One
-// thread: the codecs already keep the cores busy, and slicing measured slower.
-bool Transcoder::Convert(SwsPtr& ctx, ConvertKey& key, const AVFrame* src, AVFrame* dst) {
-    const ConvertKey want{src->width, src->height, src->format, dst->format};
-    if (!ctx || !(key == want)) {
-        ctx.reset(sws_alloc_context());
-        if (!ctx) return false;
-        av_opt_set_int(ctx.get(), "srcw", src->width, 0);
-        av_opt_set_int(ctx.get(), "srch", src->height, 0);
-        av_opt_set_int(ctx.get(), "src_format", src->format, 0);
-        av_opt_set_int(ctx.get(), "dstw", src->width, 0);
-        av_opt_set_int(ctx.get(), "dsth", src->height, 0);
-        av_opt_set_int(ctx.get(), "dst_format", dst->format, 0);
-        av_opt_set_int(ctx.get(), "sws_flags", SWS_BICUBIC, 0);
-        av_opt_set_int(ctx.get(), "threads", 1, 0);
-        if (sws_init_context(ctx.get(), nullptr, nullptr) < 0) {
-            ctx.reset();
-            return false;
-        }
-        key = want;
-    }
-    return sws_scale_frame(ctx.get(), dst, src) >= 0;
-}
-
-// A frame of the given format and size whose buffer comes from `pool`, so the
-// hot loop does not allocate.
-bool Transcoder::PooledFrame(BufferPoolPtr& pool, PoolKey& key, AVFrame* out, int format, int w,
-                             int h) {
-    av_frame_unref(out);
-    const int size = av_image_get_buffer_size(AVPixelFormat(format), w, h, 64);
-    if (size <= 0) return false;
-    const PoolKey want{w, h, format};
-    if (!pool || !(key == want)) {
-        pool.reset(av_buffer_pool_init(size_t(size) + 64, av_buffer_allocz));
-        key = want;
-    }
-    if (!pool) return false;
-    out->buf[0] = av_buffer_pool_get(pool.get());
-    if (!out->buf[0]) return false;
-    if (av_image_fill_arrays(out->data, out->linesize, out->buf[0]->data, AVPixelFormat(format), w,
-                             h, 64) < 0) {
-        av_frame_unref(out);
-        return false;
-    }
-    out->width = w;
-    out->height = h;
-    out->format = format;
-    return true;
-}
-
-// Hands the frame to the per-frame hook as a BGR picture. *feed becomes what
-// the filters get: the drawn picture converted back to the decoder's format
-// (so the filters run as without a hook), or the original frame when the hook
-// left it unchanged. *picture is the BGR picture, for the preview.
-void Transcoder::HookFrame(AVFrame* frame, AVFrame** feed, AVFrame** picture) {
-    const int w = frame->width, h = frame->height;
-    AVFrame* bgr = bgrFrame_.get();
-    if (!PooledFrame(bgrPool_, bgrKey_, bgr, AV_PIX_FMT_BGR24, w, h)) return;
-    av_frame_copy_props(bgr, frame);
-    if (!Convert(toBgr_, toBgrKey_, frame, bgr)) {
-        av_frame_unref(bgr);
-        return;
-    }
-    QImage image(bgr->data[0], w, h, bgr->linesize[0], QImage::Format_BGR888);
-    THookInfo info;
-    info.TaskIndex = task_;
-    info.FrameBitmap = &image;
-    info.FrameCounter = hookCounter_++;
-    info.FrameTime =
-        ToMicros(frame->pts, frame->time_base.num ? frame->time_base : AVRational{1, 1});
-    QString error;
-    if (!host_.CallHook(info, &error)) {
-        hooking_ = false;
-        av_frame_unref(bgr);
-        return;
-    }
-    if (!error.isEmpty()) {
-        host_.Log("Error occurs OnCustomHook: " + error);
-        info.WriteBack = false;
-    }
-    if (info.StopHooking) hooking_ = false;
-    // A handler that swapped the picture for one of another size or format
-    // cannot be used; the frame then goes on unchanged.
-    if (image.constBits() != bgr->data[0] || image.width() != w || image.height() != h ||
-        image.format() != QImage::Format_BGR888)
-        info.WriteBack = false;
-    if (!info.WriteBack) {
-        // The picture may hold half a drawing; the preview shows the frame.
-        Convert(toBgr_, toBgrKey_, frame, bgr);
-        *picture = bgr;
-        return;
-    }
-    *picture = bgr;
-    AVFrame* back = backFrame_.get();
-    if (sws_isSupportedOutput(AVPixelFormat(frame->format)) &&
-        PooledFrame(backPool_, backKey_, back, frame->format, w, h)) {
-        av_frame_copy_props(back, frame);
-        if (Convert(fromBgr_, fromBgrKey_, bgr, back)) {
-            *feed = back;
-            return;
-        }
-        av_frame_unref(back);
-    }
-    *feed = bgr;  // the filters take the BGR picture as it is
-}
-
 bool Transcoder::ProcessVideo(OutStream& os, AVFrame* frame) {
     frame->pts -= os.offset;
     const int64_t t = ToMicros(frame->pts, os.in->time_base);
@@ -962,9 +842,25 @@ bool Transcoder::ProcessVideo(OutStream& os, AVFrame* frame) {
     }
     if (startT_ != kNoValue && t < startT_) return true;
     frame->time_base = os.in->time_base;
-    AVFrame* feed = frame;
-    AVFrame* picture = frame;
-    if (hooking_) HookFrame(frame, &feed, &picture);
+    // The hook works on this frame while the one before is filtered and encoded.
+    if (hook_ && hook_->Busy() && !FeedHooked(os)) return false;
+    if (hook_ && hook_->Active() && hook_->Submit(frame)) return true;
+    return FeedVideo(os, frame, frame);
+}
+
+// The frame the hook finished, if any, on to the filters.
+bool Transcoder::FeedHooked(OutStream& os) {
+    if (!hook_ || !hook_->Busy()) return true;
+    hook_->Take(hookFeed_.get(), hookPicture_.get());
+    const bool ok = FeedVideo(os, hookFeed_.get(), hookPicture_.get());
+    av_frame_unref(hookFeed_.get());
+    av_frame_unref(hookPicture_.get());
+    return ok;
+}
+
+// Gives a frame to the video filters and encodes what comes out; `picture` is
+// what the preview shows of it.
+bool Transcoder::FeedVideo(OutStream& os, AVFrame* feed, const AVFrame* picture) {
     if (feed->width != os.gW || feed->height != os.gH || feed->format != os.gFmt) {
         if (!BuildVideoGraph(os, feed->width, feed->height, feed->format,
                              feed->sample_aspect_ratio))
@@ -973,7 +869,7 @@ bool Transcoder::ProcessVideo(OutStream& os, AVFrame* frame) {
     if (host_.WantsPreview()) {
         av_frame_unref(lastPicture_.get());
         av_frame_ref(lastPicture_.get(), picture);
-        lastPictureTime_ = t - outShift_;
+        lastPictureTime_ = ToMicros(feed->pts, os.in->time_base) - outShift_;
         ++pictureCounter_;
     }
     int64_t duration = feed->pkt_duration;
@@ -1095,6 +991,7 @@ bool Transcoder::FinishStream(OutStream& os) {
         // Drain the decoder, then the filters.
         if (!DecodeAndProcess(os, nullptr)) return false;
     }
+    if (os.type == AVMEDIA_TYPE_VIDEO && !FeedHooked(os)) return false;
     if (os.src) {
         // Closing at the end of the last frame lets a frame-rate change keep it.
         const int ret = os.feedEnd != AV_NOPTS_VALUE
