@@ -186,6 +186,50 @@ TEST_F(FrameHook, KeptStateAndBandsDoNotChangeThePicture) {
     }
 }
 
+// The handler tells the encoder which part of the frame it may have drawn
+// into, so only that part is converted back; every pixel outside it must stay.
+TEST_F(FrameHook, ReportsThePartItDrewAndLeavesTheRestAlone) {
+    TWmRec text;
+    text.Text = "Hi";
+    text.TextLeft = 10, text.TextTop = 20, text.TextWidth = 30, text.TextHeight = 12;
+    TWmRec later = text;
+    later.StartSecond = 5;
+    struct Case {
+        const char* name;
+        TFrameEffects fx;
+        QRect expected;
+    };
+    TFrameEffects adjusted;
+    adjusted.Brightness = 300;
+    TFrameEffects oneText;
+    oneText.WaterMarks << text;
+    TFrameEffects textAndPicture = oneText;
+    textAndPicture.WaterMarks << ImageItem(white, 62, -2);  // 4x4, partly outside
+    TFrameEffects notYet;
+    notYet.WaterMarks << later;
+    TFrameEffects huge;
+    huge.WaterMarks << ImageItem(white, INT32_MAX - 1, INT32_MAX - 1);
+    const Case cases[] = {
+        {"adjustments", adjusted, QRect(0, 0, 64, 48)},
+        {"one text", oneText, QRect(10, 20, 30, 12)},
+        {"text and picture", textAndPicture, QRect(QPoint(10, 0), QPoint(63, 31))},
+        {"item not yet shown", notYet, QRect()},
+        {"item far outside", huge, QRect()},
+    };
+    const QImage src = test::Noise(64, 48, 9);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QImage frame = src;
+        QString error;
+        QRect changed(1, 1, 1, 1);
+        ASSERT_TRUE(hook.Process(frame, 0, c.fx, &error, &changed)) << error.toStdString();
+        EXPECT_EQ(changed, c.expected);
+        for (int y = 0; y < src.height(); ++y)
+            for (int x = 0; x < src.width(); ++x)
+                if (!changed.contains(x, y)) ASSERT_EQ(At(frame, x, y), At(src, x, y)) << x << "," << y;
+    }
+}
+
 TEST(HookSwitch, OnlyAdjustmentsAndTheFirstItemCount) {
     auto with = [](auto change) {
         TFrameEffects fx;

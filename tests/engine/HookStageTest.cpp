@@ -1,0 +1,144 @@
+// The per-frame hook stage: drawings land on the frames they were drawn into,
+// and only the rows the handler reports as drawn go back into the frame.
+#include "EngineTestUtil.h"
+#include "engine/HookStage.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+}
+
+namespace fw::engine {
+namespace {
+
+using namespace fw::test;
+
+TEST(HookStage, ChangedRowsCoverWholeChromaRows) {
+    struct Case {
+        QRect changed;
+        int h;
+        AVPixelFormat format;
+        int y0, y1;
+    };
+    const Case cases[] = {
+        {QRect(0, 31, 160, 14), 120, AV_PIX_FMT_YUV420P, 30, 46},  // rows 31..44
+        {QRect(5, 30, 1, 16), 120, AV_PIX_FMT_YUV420P, 30, 46},    // already aligned
+        {QRect(0, 31, 10, 14), 120, AV_PIX_FMT_YUV444P, 31, 45},   // no vertical subsampling
+        {QRect(0, 31, 10, 14), 120, AV_PIX_FMT_NV12, 30, 46},
+        {QRect(0, 31, 10, 14), 120, AV_PIX_FMT_YUV410P, 28, 48},   // 4-row chroma
+        {QRect(0, 116, 10, 50), 119, AV_PIX_FMT_YUV420P, 116, 119}, // odd height, clipped
+        {QRect(0, -5, 10, 8), 120, AV_PIX_FMT_YUV420P, 0, 4},
+        {QRect(0, 0, 160, 120), 120, AV_PIX_FMT_YUV420P, 0, 120},
+        {QRect(), 120, AV_PIX_FMT_YUV420P, 0, 0},
+        {QRect(0, 200, 10, 10), 120, AV_PIX_FMT_YUV420P, 0, 0},   // below the picture
+        {QRect(170, 10, 10, 10), 120, AV_PIX_FMT_YUV420P, 0, 0},  // right of it
+    };
+    for (const Case& c : cases) {
+        int y0 = -1, y1 = -1;
+        ChangedRows(c.changed, 160, c.h, c.format, &y0, &y1);
+        EXPECT_EQ(y0, c.y0) << c.changed.y() << "+" << c.changed.height() << " fmt " << c.format;
+        EXPECT_EQ(y1, c.y1) << c.changed.y() << "+" << c.changed.height() << " fmt " << c.format;
+    }
+}
+
+// The decoded frames of a file as raw 4:2:0 pictures, one QByteArray each.
+QList<QByteArray> RawFrames(const QString& file, int w, int h) {
+    const QString raw = file + ".yuv";
+    const auto r = RunProgram("ffmpeg", {"-v", "error", "-y", "-i", file, "-f", "rawvideo",
+                                         "-pix_fmt", "yuv420p", raw});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QFile f(raw);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray all = f.readAll();
+    const int size = w * h * 3 / 2;
+    QList<QByteArray> frames;
+    for (int at = 0; at + size <= all.size(); at += size) frames << all.mid(at, size);
+    return frames;
+}
+
+constexpr int kW = 160, kH = 120;
+constexpr int kCodeTop = 31, kCodeRows = 14;  // the band the hook draws into
+constexpr int kBits = 8, kBlock = kW / 10;    // 8 bits, 16-pixel blocks
+
+// Writes the frame counter into the band as black and white blocks.
+void DrawCode(QImage& picture, int value) {
+    for (int y = kCodeTop; y < kCodeTop + kCodeRows; ++y) {
+        uchar* line = picture.scanLine(y);
+        for (int x = 0; x < kBits * kBlock; ++x)
+            memset(line + 3 * x, (value >> (x / kBlock)) & 1 ? 255 : 0, 3);
+    }
+}
+
+int ReadCode(const QByteArray& frame) {
+    int value = 0;
+    const int y = kCodeTop + kCodeRows / 2;
+    for (int b = 0; b < kBits; ++b)
+        if (uchar(frame[y * kW + b * kBlock + kBlock / 2]) > 128) value |= 1 << b;
+    return value;
+}
+
+// Luma rows [y0, y1) and the chroma rows that go with them are the same.
+bool SameRows(const QByteArray& a, const QByteArray& b, int y0, int y1) {
+    for (int y = y0; y < y1; ++y)
+        if (memcmp(a.constData() + y * kW, b.constData() + y * kW, kW)) return false;
+    const int cw = kW / 2, ch = kH / 2;
+    for (int plane = 0; plane < 2; ++plane) {
+        const int base = kW * kH + plane * cw * ch;
+        for (int y = y0 / 2; y < (y1 + 1) / 2; ++y)
+            if (memcmp(a.constData() + base + y * cw, b.constData() + base + y * cw, cw))
+                return false;
+    }
+    return true;
+}
+
+// The hook works on a frame while the frame before is encoded: every drawing
+// must still come out on its own frame, the frames after StopHooking must be
+// untouched, and rows outside the reported band must be exactly the decoded
+// ones (no colour round trip).
+TEST(HookStage, DrawingsStayOnTheirFramesAndUndrawnRowsStayExact) {
+    EnsureApp();
+    TempDir dir;
+    TOutputOptions lossless;
+    lossless.VideoCodec = "ffv1";
+    lossless.DisableAudio = true;
+    ASSERT_TRUE(Convert(SharedClips().small, dir.File("plain.mkv"), lossless).Finished);
+
+    constexpr int kStopAt = 12;
+    TFFmpegEncoder enc;
+    enc.AddTask(SharedClips().small);
+    TOutputOptions hooked = lossless;
+    hooked.VideoHook = true;
+    enc.SetOutputFile(0, dir.File("hooked.mkv"), hooked);
+    std::atomic<int> calls{0};
+    enc.OnCustomHook = [&](THookInfo& h) {
+        ++calls;
+        DrawCode(*h.FrameBitmap, h.FrameCounter + 1);
+        h.ChangedRect = QRect(0, kCodeTop, kW, kCodeRows);
+        if (h.FrameCounter == kStopAt) h.StopHooking = true;
+    };
+    const auto r = RunBatch(enc);
+    ASSERT_EQ(r.terminates.size(), 2u);
+    ASSERT_TRUE(r.terminates[0].Finished) << r.terminates[0].ErrorText.toStdString();
+    EXPECT_EQ(calls.load(), kStopAt + 1);
+
+    const auto plain = RawFrames(dir.File("plain.mkv"), kW, kH);
+    const auto drawn = RawFrames(dir.File("hooked.mkv"), kW, kH);
+    ASSERT_EQ(plain.size(), 25);
+    ASSERT_EQ(drawn.size(), plain.size());
+    for (int i = 0; i < drawn.size(); ++i) {
+        SCOPED_TRACE(i);
+        if (i <= kStopAt) {
+            EXPECT_EQ(ReadCode(drawn[i]), i + 1);
+            // The band is widened to whole chroma rows: 30..45.
+            EXPECT_TRUE(SameRows(drawn[i], plain[i], 0, kCodeTop - 1));
+            EXPECT_TRUE(SameRows(drawn[i], plain[i], kCodeTop + kCodeRows + 1, kH));
+        } else {
+            EXPECT_TRUE(SameRows(drawn[i], plain[i], 0, kH));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace fw::engine
