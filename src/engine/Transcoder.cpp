@@ -124,6 +124,7 @@ class Transcoder {
     bool ProcessVideo(OutStream& os, AVFrame* frame);
     bool FeedVideo(OutStream& os, AVFrame* feed, const AVFrame* picture);
     bool FeedHooked(OutStream& os);
+    bool FeedTaken(OutStream& os);
     bool ProcessAudio(OutStream& os, AVFrame* frame);
     bool Pull(OutStream& os);
     bool Encode(OutStream& os, AVFrame* frame);
@@ -842,16 +843,23 @@ bool Transcoder::ProcessVideo(OutStream& os, AVFrame* frame) {
     }
     if (startT_ != kNoValue && t < startT_) return true;
     frame->time_base = os.in->time_base;
+    if (!hook_) return FeedVideo(os, frame, frame);
     // The hook works on this frame while the one before is filtered and encoded.
-    if (hook_ && hook_->Busy() && !FeedHooked(os)) return false;
-    if (hook_ && hook_->Active() && hook_->Submit(frame)) return true;
-    return FeedVideo(os, frame, frame);
+    const bool before = hook_->Busy();
+    if (before) hook_->Take(hookFeed_.get(), hookPicture_.get());
+    const bool submitted = hook_->Active() && hook_->Submit(frame);
+    if (before && !FeedTaken(os)) return false;
+    return submitted || FeedVideo(os, frame, frame);
 }
 
-// The frame the hook finished, if any, on to the filters.
+// The frame the hook is working on, if any, on to the filters.
 bool Transcoder::FeedHooked(OutStream& os) {
     if (!hook_ || !hook_->Busy()) return true;
     hook_->Take(hookFeed_.get(), hookPicture_.get());
+    return FeedTaken(os);
+}
+
+bool Transcoder::FeedTaken(OutStream& os) {
     const bool ok = FeedVideo(os, hookFeed_.get(), hookPicture_.get());
     av_frame_unref(hookFeed_.get());
     av_frame_unref(hookPicture_.get());
