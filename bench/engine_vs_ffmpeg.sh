@@ -67,3 +67,8 @@ run_case "H.264 1080p -> H.264 (libx264)" mp4 \
 run_case "same, with an empty per-frame hook" mp4 \
     "--out VideoCodec=mpeg4 --out FrameSize=320x240 --out AudioCodec=aac --empty-hook" \
     "-c:v mpeg4 -s 320x240 -c:a aac"
+# The hook above says it drew nothing, so frames go on as decoded; this one
+# leaves the whole picture marked as drawn and pays the conversion back too.
+run_case "same, hook marking the whole frame" mp4 \
+    "--out VideoCodec=mpeg4 --out FrameSize=320x240 --out AudioCodec=aac --whole-frame-hook" \
+    "-c:v mpeg4 -s 320x240 -c:a aac"

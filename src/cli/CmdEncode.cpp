@@ -29,6 +29,7 @@ struct EncodeArgs {
     std::vector<std::string> out;
     bool verbose = false;
     bool emptyHook = false;
+    bool wholeFrameHook = false;
 };
 
 // The write end of the pipe that turns SIGINT/SIGTERM into an event-loop
@@ -156,12 +157,17 @@ int RunEncode(const EncodeArgs& args) {
         if (t.TaskIndex == task) result = t;
         if (t.TaskIndex == -1) loop.quit();
     };
-    if (args.emptyHook) {
+    if (args.emptyHook || args.wholeFrameHook) {
         out.VideoHook = true;
         encoder.SetOutputFile(task, output, out);
-        // Draws nothing, and says so, as the effects handler does on frames it
-        // leaves alone.
-        encoder.OnCustomHook = [](engine::THookInfo& info) { info.ChangedRect = QRect(); };
+        if (args.emptyHook)
+            // Draws nothing, and says so, as the effects handler does on the
+            // frames it leaves alone.
+            encoder.OnCustomHook = [](engine::THookInfo& info) { info.ChangedRect = QRect(); };
+        else
+            // Leaves the whole picture marked as drawn: every frame goes back
+            // through the colour conversion, as with full-frame adjustments.
+            encoder.OnCustomHook = [](engine::THookInfo&) {};
     }
     if (args.verbose)
         encoder.OnLog = [](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); };
@@ -213,6 +219,10 @@ void RegisterEncodeCommand(CLI::App& app, int* exitCode) {
     cmd->add_flag("--empty-hook", args->emptyHook,
                   "hand every frame to a per-frame hook that draws nothing (measures the "
                   "hook's cost)");
+    cmd->add_flag("--whole-frame-hook", args->wholeFrameHook,
+                  "like --empty-hook, but the hook leaves the whole picture marked as drawn, so "
+                  "every frame is converted back")
+        ->excludes("--empty-hook");
     cmd->callback([args, exitCode] { *exitCode = RunEncode(*args); });
 }
 
