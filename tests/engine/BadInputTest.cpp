@@ -108,7 +108,9 @@ TEST(BadInput, DamagedOrUnusualSourcesConvertWhatTheyHold) {
         SCOPED_TRACE(c.file.toStdString());
         const TTerminateInfo& t = r.terminates[i];
         EXPECT_EQ(t.TaskIndex, i);
-        if (c.mustFinish) EXPECT_TRUE(t.Finished) << t.ErrorText.toStdString();
+        if (c.mustFinish) {
+            EXPECT_TRUE(t.Finished) << t.ErrorText.toStdString();
+        }
         if (t.Failed) {
             EXPECT_FALSE(t.ErrorText.isEmpty());
             continue;

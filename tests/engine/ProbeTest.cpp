@@ -173,8 +173,12 @@ TEST(Probe, SharedMediaFiles) {
             EXPECT_EQ(v.Width, c.width);
             EXPECT_EQ(v.Height, c.height);
         }
-        if (c.channels > 0) EXPECT_EQ(p.ReadAudioInfo().Channels, c.channels);
-        if (c.hasDuration) EXPECT_GT(p.ReadFileInfo().Duration, 0);
+        if (c.channels > 0) {
+            EXPECT_EQ(p.ReadAudioInfo().Channels, c.channels);
+        }
+        if (c.hasDuration) {
+            EXPECT_GT(p.ReadFileInfo().Duration, 0);
+        }
         EXPECT_TRUE(p.ProbeInfoText().contains("Stream #0"));
     }
     TAVProbe mono;
