@@ -239,25 +239,29 @@ void THookStage::Process() {
         av_frame_unref(bgr);
         return passOn();
     }
-    av_frame_move_ref(picture_.get(), bgr);
-
     AVFrame* back = back_.get();
     const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
-    if (sws_isSupportedOutput(AVPixelFormat(frame->format)) &&
-        backPool_.Get(back, frame->format, w, h)) {
+    bool ok = sws_isSupportedOutput(AVPixelFormat(frame->format)) &&
+              backPool_.Get(back, frame->format, w, h);
+    if (ok) {
         av_frame_copy_props(back, frame);
-        const bool ok = (y0 == 0 && y1 == h) || !RowsWork(d)
-                            ? fromBgr_.Convert(picture_.get(), back)
-                            : CopyRowsOutside(frame, back, y0, y1) &&
-                                  fromBgrRows_.ConvertRows(picture_.get(), back, y0, y1);
-        if (ok) {
-            av_frame_move_ref(feed_.get(), back);
-            av_frame_unref(in_.get());
-            return;
-        }
-        av_frame_unref(back);
+        ok = (y0 == 0 && y1 == h) || !RowsWork(d)
+                 ? fromBgr_.Convert(bgr, back)
+                 : CopyRowsOutside(frame, back, y0, y1) &&
+                       fromBgrRows_.ConvertRows(bgr, back, y0, y1);
     }
-    av_frame_ref(feed_.get(), picture_.get());  // the filters take the BGR picture as it is
+    if (!ok) {
+        av_frame_unref(back);
+        av_frame_ref(back, bgr);  // the filters take the BGR picture as it is
+    }
+    av_frame_move_ref(feed_.get(), back);
+    // The drawn picture is kept for the preview only when one is shown; its
+    // buffer otherwise goes straight back to the pool.
+    if (host_.WantsPreview())
+        av_frame_move_ref(picture_.get(), bgr);
+    else
+        av_frame_ref(picture_.get(), feed_.get());
+    av_frame_unref(bgr);
     av_frame_unref(in_.get());
 }
 

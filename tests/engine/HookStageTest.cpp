@@ -172,5 +172,38 @@ TEST(HookStage, DrawingsStayOnTheirFramesAndUndrawnRowsStayExact) {
     }
 }
 
+// The progress window's preview shows the picture as the hook drew it.
+TEST(HookStage, PreviewShowsTheDrawnPicture) {
+    EnsureApp();
+    TempDir dir;
+    TFFmpegEncoder enc;
+    enc.PreviewBitmap = true;
+    enc.ProgressInterval = 10;
+    enc.AddTask(SharedClips().small);
+    TOutputOptions o;
+    o.VideoCodec = "mpeg4";
+    o.DisableAudio = true;
+    o.VideoHook = true;
+    enc.SetOutputFile(0, dir.File("out.mp4"), o);
+    const QRect box(0, 0, 40, 30);
+    enc.OnCustomHook = [&](THookInfo& h) {
+        QImage& picture = *h.FrameBitmap;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            memset(picture.scanLine(y), 255, size_t(box.width()) * 3);
+        h.ChangedRect = box;
+    };
+    std::vector<QImage> previews;
+    enc.OnPreviewBitmap = [&](const TPreviewInfo& p) { previews.push_back(p.FrameBitmap); };
+    const auto r = RunBatch(enc);
+    ASSERT_EQ(r.terminates.size(), 2u);
+    ASSERT_TRUE(r.terminates[0].Finished) << r.terminates[0].ErrorText.toStdString();
+    ASSERT_FALSE(previews.empty());
+    for (const QImage& p : previews) {
+        ASSERT_EQ(p.size(), QSize(160, 120));
+        EXPECT_EQ(p.pixel(box.center()), qRgb(255, 255, 255));
+        EXPECT_NE(p.pixel(120, 90), qRgb(255, 255, 255));
+    }
+}
+
 }  // namespace
 }  // namespace fw::engine
