@@ -5,12 +5,12 @@
 #
 #   bench/engine_vs_ffmpeg.sh [CLI] [RUNS]
 #
-# CLI defaults to build-engine/bin/framewright-cli beside this script's project;
+# CLI defaults to build/release/bin/framewright-cli of this script's project;
 # RUNS (default 5) runs of each program per case.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
-cli="${1:-$here/../build-engine/bin/framewright-cli}"
+cli="${1:-$here/../build/release/bin/framewright-cli}"
 runs="${2:-5}"
 [[ -x "$cli" ]] || { echo "no framewright-cli at $cli" >&2; exit 2; }
 command -v ffmpeg >/dev/null || { echo "ffmpeg is needed" >&2; exit 2; }
