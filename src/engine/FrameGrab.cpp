@@ -1,5 +1,6 @@
 #include "engine/FrameGrab.h"
 
+#include "engine/FrameImage.h"
 #include "engine/MediaInput.h"
 
 extern "C" {
@@ -7,22 +8,6 @@ extern "C" {
 }
 
 namespace fw::engine {
-namespace {
-
-bool ToImage(const AVFrame* f, QImage* out) {
-    QImage image(f->width, f->height, QImage::Format_BGR888);
-    if (image.isNull()) return false;
-    SwsPtr sws(sws_getContext(f->width, f->height, AVPixelFormat(f->format), f->width, f->height,
-                              AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
-    if (!sws) return false;
-    uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
-    int lines[4] = {int(image.bytesPerLine()), 0, 0, 0};
-    if (sws_scale(sws.get(), f->data, f->linesize, 0, f->height, dst, lines) <= 0) return false;
-    *out = std::move(image);
-    return true;
-}
-
-}  // namespace
 
 bool GrabFrameAt(const QString& file, int64_t micros, QImage* bgrFrame, QString* error) {
     QString localError;
@@ -79,7 +64,7 @@ bool GrabFrameAt(const QString& file, int64_t micros, QImage* bgrFrame, QString*
                 if (r != AVERROR_EOF) lastError = r;
                 if (draining || r == AVERROR_EOF) {
                     if (last->buf[0])
-                        return ToImage(last.get(), bgrFrame) ||
+                        return FrameToBgrImage(last.get(), bgrFrame) ||
                                (*err = "cannot convert the frame", false);
                     *err = lastError ? AvError(lastError) : QString("no frame could be decoded.");
                     return false;
@@ -87,7 +72,7 @@ bool GrabFrameAt(const QString& file, int64_t micros, QImage* bgrFrame, QString*
                 break;
             }
             if (frame->pts + slack >= targetTs) {
-                const bool ok = ToImage(frame.get(), bgrFrame);
+                const bool ok = FrameToBgrImage(frame.get(), bgrFrame);
                 if (!ok) *err = "cannot convert the frame";
                 return ok;
             }

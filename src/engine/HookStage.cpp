@@ -97,10 +97,21 @@ bool TPictureConverter::ConvertRows(const AVFrame* src, AVFrame* dst, int y0, in
 
 bool TFramePool::Get(AVFrame* out, int format, int w, int h) {
     av_frame_unref(out);
-    const int size = av_image_get_buffer_size(AVPixelFormat(format), w, h, 64);
-    if (size <= 0) return false;
+    const AVPixelFormat fmt = AVPixelFormat(format);
+    if (w <= 0 || h <= 0) return false;
     if (!pool_ || w != w_ || h != h_ || format != format_) {
-        pool_.reset(av_buffer_pool_init(size_t(size) + 64, av_buffer_allocz));
+        // Room around the picture as decoders leave it (widths to 64 pixels,
+        // heights to 32 rows): the converters' vector code writes whole
+        // vectors and whole row pairs past odd right and bottom edges.
+        int lines[4] = {};
+        if (av_image_fill_linesizes(lines, fmt, FFALIGN(w, 64)) < 0) return false;
+        size_t sizes[4] = {};
+        ptrdiff_t strides[4] = {};
+        for (int p = 0; p < 4; ++p) strides[p] = lines_[p] = FFALIGN(lines[p], 64);
+        if (av_image_fill_plane_sizes(sizes, fmt, FFALIGN(h, 32), strides) < 0) return false;
+        size_t total = 64;
+        for (int p = 0; p < 4; ++p) total += (planeSizes_[p] = FFALIGN(sizes[p], 64));
+        pool_.reset(av_buffer_pool_init(total, av_buffer_allocz));
         w_ = w;
         h_ = h;
         format_ = format;
@@ -108,10 +119,11 @@ bool TFramePool::Get(AVFrame* out, int format, int w, int h) {
     if (!pool_) return false;
     out->buf[0] = av_buffer_pool_get(pool_.get());
     if (!out->buf[0]) return false;
-    if (av_image_fill_arrays(out->data, out->linesize, out->buf[0]->data, AVPixelFormat(format), w,
-                             h, 64) < 0) {
-        av_frame_unref(out);
-        return false;
+    uint8_t* at = out->buf[0]->data;
+    for (int p = 0; p < 4 && planeSizes_[p]; ++p) {
+        out->data[p] = at;
+        out->linesize[p] = lines_[p];
+        at += planeSizes_[p];
     }
     out->width = w;
     out->height = h;

@@ -44,6 +44,8 @@ class TFramePool {
   private:
     BufferPoolPtr pool_;
     int w_ = 0, h_ = 0, format_ = -1;
+    int lines_[4] = {};
+    size_t planeSizes_[4] = {};
 };
 
 // The rows [y0, y1) that hold `changed` (clipped to a picture of height h),

@@ -1,5 +1,6 @@
 #include "engine/Transcoder.h"
 
+#include "engine/FrameImage.h"
 #include "engine/HookStage.h"
 #include "engine/MediaInput.h"
 
@@ -1018,34 +1019,14 @@ void Transcoder::MaybeReport(bool force) {
     if (!force && now - lastReport_ < std::chrono::milliseconds(interval)) return;
     lastReport_ = now;
     if (host_.WantsPreview() && lastPicture_->buf[0] && lastPicture_->width > 0) {
-        const AVFrame* f = lastPicture_.get();
-        QImage picture(f->width, f->height, QImage::Format_BGR888);
-        if (!picture.isNull()) {
-            bool ok = false;
-            if (f->format == AV_PIX_FMT_BGR24) {
-                for (int y = 0; y < f->height; ++y)
-                    memcpy(picture.scanLine(y), f->data[0] + size_t(y) * f->linesize[0],
-                           size_t(f->width) * 3);
-                ok = true;
-            } else {
-                previewSws_.reset(sws_getCachedContext(
-                    previewSws_.release(), f->width, f->height, AVPixelFormat(f->format), f->width,
-                    f->height, AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
-                if (previewSws_) {
-                    uint8_t* dst[4] = {picture.bits(), nullptr, nullptr, nullptr};
-                    int lines[4] = {int(picture.bytesPerLine()), 0, 0, 0};
-                    ok = sws_scale(previewSws_.get(), f->data, f->linesize, 0, f->height, dst,
-                                   lines) > 0;
-                }
-            }
-            if (ok) {
-                TPreviewInfo p;
-                p.TaskIndex = task_;
-                p.FrameBitmap = std::move(picture);
-                p.FrameCounter = pictureCounter_;
-                p.FrameTime = lastPictureTime_;
-                host_.Preview(p);
-            }
+        QImage picture;
+        if (FrameToBgrImage(lastPicture_.get(), &picture, &previewSws_)) {
+            TPreviewInfo p;
+            p.TaskIndex = task_;
+            p.FrameBitmap = std::move(picture);
+            p.FrameCounter = pictureCounter_;
+            p.FrameTime = lastPictureTime_;
+            host_.Preview(p);
         }
         av_frame_unref(lastPicture_.get());
     }

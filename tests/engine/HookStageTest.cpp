@@ -1,6 +1,7 @@
 // The per-frame hook stage: drawings land on the frames they were drawn into,
 // and only the rows the handler reports as drawn go back into the frame.
 #include "EngineTestUtil.h"
+#include "engine/FrameGrab.h"
 #include "engine/HookStage.h"
 
 #include <QFile>
@@ -170,6 +171,38 @@ TEST(HookStage, DrawingsStayOnTheirFramesAndUndrawnRowsStayExact) {
             EXPECT_GT(std::max(above, below), 0);  // a round trip did happen
         }
     }
+}
+
+// Odd sizes: the last band has a chroma row of its own, and a band at the
+// bottom edge must land there.
+TEST(HookStage, BandAtTheBottomOfAnOddSizedPicture) {
+    EnsureApp();
+    TempDir dir;
+    ClipSpec spec;
+    spec.width = 161, spec.height = 121, spec.seconds = 0.4, spec.audio = false;
+    spec.videoCodec = "ffv1";
+    const QString source = MakeClip(dir.File("odd.mkv"), spec);
+    TOutputOptions o;
+    o.VideoCodec = "ffv1";
+    o.DisableAudio = true;
+    o.VideoHook = true;
+    TFFmpegEncoder enc;
+    enc.AddTask(source);
+    enc.SetOutputFile(0, dir.File("out.mkv"), o);
+    enc.OnCustomHook = [&](THookInfo& h) {
+        for (int y = 117; y < 121; ++y) memset(h.FrameBitmap->scanLine(y), 255, 161 * 3);
+        h.ChangedRect = QRect(0, 117, 161, 4);
+    };
+    const auto r = RunBatch(enc);
+    ASSERT_EQ(r.terminates.size(), 2u);
+    ASSERT_TRUE(r.terminates[0].Finished) << r.terminates[0].ErrorText.toStdString();
+    QImage picture;
+    QString error;
+    ASSERT_TRUE(GrabFrameAt(dir.File("out.mkv"), 200000, &picture, &error)) << error.toStdString();
+    ASSERT_GE(picture.height(), 120);  // the encoder may round the size down to even
+    const int bottom = picture.height() - 1, right = picture.width() - 1;
+    for (int x : {0, 80, right}) EXPECT_GT(qGray(picture.pixel(x, bottom)), 240) << x;
+    EXPECT_LT(qGray(picture.pixel(80, 60)), 240);
 }
 
 // The progress window's preview shows the picture as the hook drew it.
