@@ -166,8 +166,8 @@ bool TFrameHookProcessor::Process(QImage& frame, int64_t frameTimeMicros, const 
             drawn |= ItemBox(item.TextLeft, item.TextTop, item.TextWidth, item.TextHeight);
         } else {
             BlendBitmap(frame, pictures[i], item.ImageLeft, item.ImageTop, item.ImageOpacity);
-            drawn |= ItemBox(item.ImageLeft, item.ImageTop, pictures[i].width(),
-                             pictures[i].height());
+            drawn |=
+                ItemBox(item.ImageLeft, item.ImageTop, pictures[i].width(), pictures[i].height());
         }
     }
     if (changed) *changed = drawn & frame.rect();

@@ -14,9 +14,9 @@ bool FrameToBgrImage(const AVFrame* f, QImage* out, SwsPtr* cache) {
     if (f->format != AV_PIX_FMT_BGR24) {
         SwsPtr local;
         SwsPtr& sws = cache ? *cache : local;
-        sws.reset(sws_getCachedContext(sws.release(), f->width, f->height,
-                                       AVPixelFormat(f->format), f->width, f->height,
-                                       AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
+        sws.reset(sws_getCachedContext(sws.release(), f->width, f->height, AVPixelFormat(f->format),
+                                       f->width, f->height, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr,
+                                       nullptr, nullptr));
         bgr.reset(av_frame_alloc());
         if (!sws || !bgr) return false;
         bgr->format = AV_PIX_FMT_BGR24;

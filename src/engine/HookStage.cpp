@@ -26,8 +26,8 @@ int PlaneShift(const AVPixFmtDescriptor* d, int p) {
 
 // Whether rows of this format can be converted and copied band by band.
 bool RowsWork(const AVPixFmtDescriptor* d) {
-    return d && !(d->flags & (AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_BITSTREAM |
-                              AV_PIX_FMT_FLAG_HWACCEL));
+    return d && !(d->flags &
+                  (AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_BITSTREAM | AV_PIX_FMT_FLAG_HWACCEL));
 }
 
 // The frame's plane pointers moved down to picture row y.
@@ -35,8 +35,8 @@ template <typename T>
 void RowPointers(const AVFrame* f, int y, T* out[4]) {
     const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(AVPixelFormat(f->format));
     for (int p = 0; p < 4; ++p)
-        out[p] = f->data[p] ? f->data[p] + ptrdiff_t(y >> PlaneShift(d, p)) * f->linesize[p]
-                            : nullptr;
+        out[p] =
+            f->data[p] ? f->data[p] + ptrdiff_t(y >> PlaneShift(d, p)) * f->linesize[p] : nullptr;
 }
 
 // Copies every row of src outside [y0, y1) into dst (same format and size).
@@ -257,10 +257,9 @@ void THookStage::Process() {
               backPool_.Get(back, frame->format, w, h);
     if (ok) {
         av_frame_copy_props(back, frame);
-        ok = (y0 == 0 && y1 == h) || !RowsWork(d)
-                 ? fromBgr_.Convert(bgr, back)
-                 : CopyRowsOutside(frame, back, y0, y1) &&
-                       fromBgrRows_.ConvertRows(bgr, back, y0, y1);
+        ok = (y0 == 0 && y1 == h) || !RowsWork(d) ? fromBgr_.Convert(bgr, back)
+                                                  : CopyRowsOutside(frame, back, y0, y1) &&
+                                                        fromBgrRows_.ConvertRows(bgr, back, y0, y1);
     }
     if (!ok) {
         av_frame_unref(back);

@@ -226,7 +226,8 @@ TEST_F(FrameHook, ReportsThePartItDrewAndLeavesTheRestAlone) {
         EXPECT_EQ(changed, c.expected);
         for (int y = 0; y < src.height(); ++y)
             for (int x = 0; x < src.width(); ++x)
-                if (!changed.contains(x, y)) ASSERT_EQ(At(frame, x, y), At(src, x, y)) << x << "," << y;
+                if (!changed.contains(x, y))
+                    ASSERT_EQ(At(frame, x, y), At(src, x, y)) << x << "," << y;
     }
 }
 
